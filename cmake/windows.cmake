@@ -1,0 +1,74 @@
+# The Windows program, its Windows tests and the end-to-end tests, for one target.
+enable_language(RC)
+
+if(NOT PIXELWREN_ARCH)
+  set(PIXELWREN_ARCH ${CMAKE_SYSTEM_PROCESSOR})
+endif()
+if(PIXELWREN_ARCH STREQUAL "i686")
+  set(PIXELWREN_WINEARCH win32)
+else()
+  set(PIXELWREN_WINEARCH win64)
+endif()
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                        _WIN32_WINNT=0x0601 WINVER=0x0601)
+# Only Windows' own DLLs at run time.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+add_library(pw_win STATIC
+  src/app/commands.cpp
+  src/app/controls.cpp
+  src/app/frm_main.cpp
+  src/app/window.cpp
+  src/capture/capture.cpp
+  src/capture/picture.cpp
+  src/platform/failure.cpp
+  src/platform/text.cpp
+)
+target_include_directories(pw_win PUBLIC src)
+target_link_libraries(pw_win PUBLIC pw_core comctl32 dwmapi oleaut32 ole32 uuid gdi32 user32)
+target_compile_options(pw_win PRIVATE ${PIXELWREN_WARNINGS})
+
+add_executable(Pixelwren WIN32 src/app/main.cpp res/pixelwren.rc)
+target_link_libraries(Pixelwren PRIVATE pw_win)
+target_link_options(Pixelwren PRIVATE -municode -s)
+target_compile_options(Pixelwren PRIVATE ${PIXELWREN_WARNINGS})
+
+# The program as a user gets it: Pixelwren.exe with the files that go beside it.
+set(PIXELWREN_STAGE ${CMAKE_BINARY_DIR}/stage/Pixelwren)
+add_custom_target(stage ALL
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${PIXELWREN_STAGE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PIXELWREN_STAGE}/language ${PIXELWREN_STAGE}/Temp
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Pixelwren> ${PIXELWREN_STAGE}/Pixelwren.exe
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/data/readme.txt ${PIXELWREN_STAGE}/readme.txt
+  COMMAND ${CMAKE_COMMAND} -DFROM=${CMAKE_SOURCE_DIR}/data/language -DTO=${PIXELWREN_STAGE}/language
+          -P ${CMAKE_SOURCE_DIR}/cmake/copy-language.cmake
+  DEPENDS Pixelwren
+  COMMENT "Staging the program folder"
+  VERBATIM)
+add_custom_target(dist
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Pixelwren-${PROJECT_VERSION}-${PIXELWREN_ARCH}.zip
+          --format=zip Pixelwren
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/stage
+  DEPENDS stage
+  VERBATIM)
+
+# Tests run under Wine, in an environment of their own in the build tree: a prefix, an Xvfb
+# screen and a Wine virtual desktop of the same size.
+set(PIXELWREN_HARNESS ${CMAKE_SOURCE_DIR}/tests/harness/wine-env)
+set(PIXELWREN_ENV ${CMAKE_BINARY_DIR}/wine-env)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${PIXELWREN_HARNESS};run;${PIXELWREN_ENV})
+set(PIXELWREN_FIXTURE wine_${PIXELWREN_ARCH})
+set(PIXELWREN_DESKTOP_LOCK desktop_${PIXELWREN_ARCH})
+
+add_test(NAME ${PIXELWREN_ARCH}.env.start
+         COMMAND ${PIXELWREN_HARNESS} start ${PIXELWREN_ENV} ${PIXELWREN_WINEARCH}
+                 $<TARGET_FILE:pwdriver> keep-desktop)
+set_tests_properties(${PIXELWREN_ARCH}.env.start PROPERTIES
+  FIXTURES_SETUP ${PIXELWREN_FIXTURE} TIMEOUT 180 LABELS harness)
+add_test(NAME ${PIXELWREN_ARCH}.env.stop COMMAND ${PIXELWREN_HARNESS} stop ${PIXELWREN_ENV})
+set_tests_properties(${PIXELWREN_ARCH}.env.stop PROPERTIES
+  FIXTURES_CLEANUP ${PIXELWREN_FIXTURE} TIMEOUT 60 LABELS harness)
+
+add_subdirectory(tests/win)
+add_subdirectory(tests/e2e)

@@ -1,0 +1,252 @@
+#include "app/controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "platform/handles.h"
+
+namespace pw {
+
+TwipsBox ChildBox(HWND child, const TwipsPerPixel& units) {
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return {PixelsToTwips(rect.left, units.x), PixelsToTwips(rect.top, units.y),
+            PixelsToTwips(rect.right - rect.left, units.x),
+            PixelsToTwips(rect.bottom - rect.top, units.y)};
+}
+
+RECT ToPixels(const TwipsBox& box, const TwipsPerPixel& units) {
+    const int left = TwipsToPixels(box.left, units.x);
+    const int top = TwipsToPixels(box.top, units.y);
+    return {left, top, left + TwipsToPixels(box.width, units.x),
+            top + TwipsToPixels(box.height, units.y)};
+}
+
+void MoveChild(HWND child, const TwipsBox& box, const TwipsPerPixel& units) {
+    const RECT rect = ToPixels(box, units);
+    ::SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// PictureBox
+
+bool PictureBox::Create(HWND parent, int id, const RECT& px, int backgroundSysColor,
+                        bool autoSize) {
+    m_backgroundSysColor = backgroundSysColor;
+    m_autoSize = autoSize;
+    ClassSpec windowClass{L"PixelwrenPictureBox"};
+    CreateSpec spec;
+    spec.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    spec.x = px.left;
+    spec.y = px.top;
+    spec.width = px.right - px.left;
+    spec.height = px.bottom - px.top;
+    spec.parent = parent;
+    spec.menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+    return CreateOf(windowClass, spec);
+}
+
+void PictureBox::SetPicture(Picture picture) noexcept {
+    m_picture = std::move(picture);
+    if (m_autoSize && !m_picture.Empty()) {
+        const Size size = m_picture.SizeInPixels();
+        ::SetWindowPos(Hwnd(), nullptr, 0, 0, size.width, size.height,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ERASEBKGND) {
+        return 1;  // PaintContent covers every pixel
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+void PictureBox::PaintContent(HDC dc, const RECT& dirty) {
+    const Size size = m_picture.SizeInPixels();
+    const RECT pictureRect{0, 0, size.width, size.height};
+
+    if (!m_picture.Empty()) {
+        UniqueDc memory(::CreateCompatibleDC(dc));
+        if (memory) {
+            SelectObjectGuard select(memory.get(), m_picture.Bitmap());
+            std::optional<SelectPaletteGuard> palette;
+            if (m_picture.Palette() != nullptr) {
+                palette.emplace(dc, m_picture.Palette(), FALSE);
+                ::RealizePalette(dc);
+            }
+            RECT area{};
+            if (select.Selected() && ::IntersectRect(&area, &dirty, &pictureRect)) {
+                ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                         memory.get(), area.left, area.top, SRCCOPY);
+            }
+        }
+    }
+
+    // Whatever the picture does not cover shows the background colour: the strip at its
+    // right and the strip below it.
+    const HBRUSH background = ::GetSysColorBrush(m_backgroundSysColor);
+    const RECT right{std::max(dirty.left, pictureRect.right), dirty.top, dirty.right, dirty.bottom};
+    const RECT below{dirty.left, std::max(dirty.top, pictureRect.bottom),
+                     std::min(dirty.right, pictureRect.right), dirty.bottom};
+    if (m_picture.Empty()) {
+        ::FillRect(dc, &dirty, background);
+        return;
+    }
+    if (right.left < right.right) {
+        ::FillRect(dc, &right, background);
+    }
+    if (below.left < below.right && below.top < below.bottom) {
+        ::FillRect(dc, &below, background);
+    }
+}
+
+// ScrollBar
+
+bool ScrollBar::Create(HWND parent, int id, Orientation orientation, const RECT& px) {
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS |
+                        (orientation == Orientation::Horizontal ? SBS_HORZ : SBS_VERT);
+    m_hwnd = ::CreateWindowExW(0, L"SCROLLBAR", L"", style, px.left, px.top, px.right - px.left,
+                               px.bottom - px.top, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               ::GetModuleHandleW(nullptr), nullptr);
+    return m_hwnd != nullptr;
+}
+
+void ScrollBar::Apply(const view::ScrollSettings& settings, int32_t page) {
+    m_settings = settings;
+    m_page = std::max(page, 1);
+    SCROLLINFO info{sizeof info};
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    // The excess plus a page could pass the 32-bit range only for absurd pictures; the page
+    // then shrinks so that every value stays reachable.
+    const int64_t top = static_cast<int64_t>(settings.max) + m_page - 1;
+    if (top > INT32_MAX) {
+        m_page = static_cast<int32_t>(INT32_MAX - static_cast<int64_t>(settings.max) + 1);
+    }
+    info.nMax = static_cast<int>(static_cast<int64_t>(settings.max) + m_page - 1);
+    info.nPage = static_cast<UINT>(m_page);
+    info.nPos = settings.value;
+    ::SetScrollInfo(m_hwnd, SB_CTL, &info, TRUE);
+    ::ShowWindow(m_hwnd, settings.visible ? SW_SHOWNA : SW_HIDE);
+}
+
+int32_t ScrollBar::SetValue(int64_t value) {
+    m_settings.value = view::ClampScrollValue(value, m_settings.max);
+    SCROLLINFO info{sizeof info};
+    info.fMask = SIF_POS;
+    info.nPos = m_settings.value;
+    ::SetScrollInfo(m_hwnd, SB_CTL, &info, TRUE);
+    return m_settings.value;
+}
+
+std::optional<int64_t> ScrollBar::RequestedValue(int code) const {
+    const int64_t value = m_settings.value;
+    switch (code) {
+        case SB_LINELEFT:  // SB_LINEUP
+            return value - m_settings.smallChange;
+        case SB_LINERIGHT:  // SB_LINEDOWN
+            return value + m_settings.smallChange;
+        case SB_PAGELEFT:  // SB_PAGEUP
+            return value - m_settings.largeChange;
+        case SB_PAGERIGHT:  // SB_PAGEDOWN
+            return value + m_settings.largeChange;
+        case SB_LEFT:  // SB_TOP
+            return 0;
+        case SB_RIGHT:  // SB_BOTTOM
+            return m_settings.max;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            // The 16-bit position in the message would cut large ranges; the control keeps
+            // the full 32-bit one.
+            SCROLLINFO info{sizeof info};
+            info.fMask = SIF_TRACKPOS;
+            ::GetScrollInfo(m_hwnd, SB_CTL, &info);
+            return info.nTrackPos;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+// Toolbar
+
+bool Toolbar::Create(HWND parent, int id, int heightPixels) {
+    m_height = heightPixels;
+    m_hwnd = ::CreateWindowExW(
+        0, TOOLBARCLASSNAMEW, L"",
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
+            CCS_NOPARENTALIGN | CCS_NODIVIDER,
+        0, 0, 0, heightPixels, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        ::GetModuleHandleW(nullptr), nullptr);
+    if (m_hwnd != nullptr) {
+        ::SendMessageW(m_hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    }
+    return m_hwnd != nullptr;
+}
+
+int Toolbar::HeightPixels() const {
+    RECT rect{};
+    ::GetWindowRect(m_hwnd, &rect);
+    return rect.bottom - rect.top;
+}
+
+void Toolbar::Fit(int parentWidthPixels) {
+    ::SetWindowPos(m_hwnd, nullptr, 0, 0, std::max(parentWidthPixels, 0), m_height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// StatusBar
+
+bool StatusBar::Create(HWND parent, int id) {
+    m_hwnd = ::CreateWindowExW(0, STATUSCLASSNAMEW, L"",
+                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP |
+                                   SBARS_TOOLTIPS,
+                               0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               ::GetModuleHandleW(nullptr), nullptr);
+    if (m_hwnd != nullptr) {
+        const int edges[2] = {100, -1};
+        ::SendMessageW(m_hwnd, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    }
+    return m_hwnd != nullptr;
+}
+
+int StatusBar::HeightPixels() const {
+    RECT rect{};
+    ::GetWindowRect(m_hwnd, &rect);
+    return rect.bottom - rect.top;
+}
+
+void StatusBar::SetPanelText(int panel, const std::wstring& text) {
+    ::SendMessageW(m_hwnd, SB_SETTEXTW, static_cast<WPARAM>(panel - 1),
+                   reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring StatusBar::PanelText(int panel) const {
+    const LRESULT info =
+        ::SendMessageW(m_hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel - 1), 0);
+    std::vector<wchar_t> buffer(static_cast<size_t>(LOWORD(info)) + 1, L'\0');
+    ::SendMessageW(m_hwnd, SB_GETTEXTW, static_cast<WPARAM>(panel - 1),
+                   reinterpret_cast<LPARAM>(buffer.data()));
+    return std::wstring(buffer.data());
+}
+
+void StatusBar::SetPanelTip(int panel, const std::wstring& tip) {
+    ::SendMessageW(m_hwnd, SB_SETTIPTEXTW, static_cast<WPARAM>(panel - 1),
+                   reinterpret_cast<LPARAM>(tip.c_str()));
+}
+
+void StatusBar::Fit(int parentWidthPixels, int panel1MinPixels, int panel2Pixels) {
+    ::SendMessageW(m_hwnd, WM_SIZE, 0, 0);
+    const int edges[2] = {std::max(parentWidthPixels - panel2Pixels, panel1MinPixels), -1};
+    ::SendMessageW(m_hwnd, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+}
+
+}  // namespace pw

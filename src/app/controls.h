@@ -1,0 +1,114 @@
+// The controls of the main window, as the view and the commands use them: picture boxes,
+// scroll bars with Max, Value, SmallChange and LargeChange in twips, the toolbar and the
+// status bar. Geometry is in twips, relative to the parent's client area, and becomes pixels
+// by the form's twips per pixel, rounded half to even.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/window.h"
+#include "capture/picture.h"
+#include "core/units.h"
+#include "core/view_layout.h"
+
+namespace pw {
+
+struct TwipsBox {
+    float left = 0.0f;
+    float top = 0.0f;
+    float width = 0.0f;
+    float height = 0.0f;
+};
+
+// Reads and sets a child window's geometry in twips.
+TwipsBox ChildBox(HWND child, const TwipsPerPixel& units);
+void MoveChild(HWND child, const TwipsBox& box, const TwipsPerPixel& units);
+RECT ToPixels(const TwipsBox& box, const TwipsPerPixel& units);
+
+// A picture box: a plain child window with a background colour that shows a Picture
+// unscaled from its upper-left corner. With auto-size it takes each picture's size.
+class PictureBox : public Window {
+public:
+    bool Create(HWND parent, int id, const RECT& pixels, int backgroundSysColor, bool autoSize);
+
+    // Replaces the picture; the previous one is released here (and with its last reference
+    // its bitmap). Cannot fail.
+    void SetPicture(Picture picture) noexcept;
+    [[nodiscard]] const Picture& GetPicture() const { return m_picture; }
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PaintContent(HDC dc, const RECT& dirty) override;
+
+private:
+    Picture m_picture;
+    int m_backgroundSysColor = COLOR_APPWORKSPACE;
+    bool m_autoSize = false;
+};
+
+// A scroll-bar control with the toolkit's properties. Min is always 0; Value runs from 0 to
+// Max. The control's own range adds a page the size of the viewport, so that the thumb shows
+// how much of the picture is in view: nMax = Max + page - 1.
+class ScrollBar {
+public:
+    enum class Orientation { Horizontal, Vertical };
+
+    bool Create(HWND parent, int id, Orientation orientation, const RECT& pixels);
+    [[nodiscard]] HWND Hwnd() const { return m_hwnd; }
+
+    [[nodiscard]] const view::ScrollSettings& Settings() const { return m_settings; }
+    [[nodiscard]] int32_t Value() const { return m_settings.value; }
+
+    // Range, steps, visibility and value as the layout decided them; `page` is the viewport's
+    // extent along the bar, in twips.
+    void Apply(const view::ScrollSettings& settings, int32_t page);
+    // Moves the thumb to a value within [0, Max] and returns the value taken.
+    int32_t SetValue(int64_t value);
+
+    // The value that a WM_HSCROLL/WM_VSCROLL request asks for (arrow, trough, thumb, ends,
+    // keyboard), or nothing when the request does not move the bar.
+    [[nodiscard]] std::optional<int64_t> RequestedValue(int code) const;
+
+private:
+    HWND m_hwnd = nullptr;
+    view::ScrollSettings m_settings;
+    int32_t m_page = 0;
+};
+
+// The toolbar along the top of the client area; a fixed height, the full width.
+class Toolbar {
+public:
+    bool Create(HWND parent, int id, int heightPixels);
+    [[nodiscard]] HWND Hwnd() const { return m_hwnd; }
+    [[nodiscard]] int HeightPixels() const;
+    void Fit(int parentWidthPixels);
+
+private:
+    HWND m_hwnd = nullptr;
+    int m_height = 0;
+};
+
+// The status bar along the bottom, with two panels numbered from 1: panel 1 takes what
+// panel 2 leaves, but never less than its minimum; panel 2 has a fixed width.
+class StatusBar {
+public:
+    bool Create(HWND parent, int id);
+    [[nodiscard]] HWND Hwnd() const { return m_hwnd; }
+    [[nodiscard]] int HeightPixels() const;
+
+    void SetPanelText(int panel, const std::wstring& text);
+    [[nodiscard]] std::wstring PanelText(int panel) const;
+    void SetPanelTip(int panel, const std::wstring& tip);
+    // Follows the parent's new size and sets the panels' widths (in pixels).
+    void Fit(int parentWidthPixels, int panel1MinPixels, int panel2Pixels);
+
+private:
+    HWND m_hwnd = nullptr;
+};
+
+}  // namespace pw

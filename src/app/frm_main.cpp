@@ -1,0 +1,390 @@
+#include "app/frm_main.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <new>
+
+#include "app/commands.h"
+#include "app/ids.h"
+#include "core/captions.h"
+#include "core/rounding.h"
+#include "platform/failure.h"
+#include "platform/text.h"
+
+namespace pw {
+
+namespace {
+
+constexpr UINT kReportEscapedException = WM_APP + 1;
+// Pixels that one wheel "line" scrolls; the wheel moves by the user's lines per notch.
+constexpr int kWheelLinePixels = 16;
+
+TwipsPerPixel ScreenUnits() {
+    const HDC screen = ::GetDC(nullptr);
+    const TwipsPerPixel units = TwipsPerPixelForDpi(::GetDeviceCaps(screen, LOGPIXELSX),
+                                                     ::GetDeviceCaps(screen, LOGPIXELSY));
+    ::ReleaseDC(nullptr, screen);
+    return units;
+}
+
+// Puts a minimised window back on the screen, active and in the normal state, also when the
+// capture in between failed. A window minimised from the maximised state would come back
+// maximised from SW_SHOWNORMAL alone, so its placement is told to forget that.
+class RestoreNormalOnExit {
+public:
+    explicit RestoreNormalOnExit(HWND window) : m_window(window) {}
+    RestoreNormalOnExit(const RestoreNormalOnExit&) = delete;
+    RestoreNormalOnExit& operator=(const RestoreNormalOnExit&) = delete;
+    ~RestoreNormalOnExit() {
+        ::SetForegroundWindow(m_window);
+        ::SetFocus(m_window);
+        WINDOWPLACEMENT placement{sizeof placement};
+        if (::GetWindowPlacement(m_window, &placement)) {
+            placement.flags &= ~static_cast<UINT>(WPF_RESTORETOMAXIMIZED);
+            placement.showCmd = SW_SHOWNORMAL;
+            ::SetWindowPlacement(m_window, &placement);
+        }
+        ::ShowWindow(m_window, SW_SHOWNORMAL);
+    }
+
+private:
+    HWND m_window;
+};
+
+}  // namespace
+
+FrmMain::FrmMain(MessageBoxes& boxes) : m_boxes(boxes), m_units(ScreenUnits()) {}
+
+FrmMain::~FrmMain() {
+    if (m_accelerators != nullptr) {
+        ::DestroyAcceleratorTable(m_accelerators);
+    }
+}
+
+bool FrmMain::Create() {
+    ClassSpec windowClass{ids::kMainWindowClass};
+    windowClass.background = ::GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    CreateSpec spec;
+    spec.title = kAppTitle;
+    spec.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    const RECT placement = ToPixels({kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight}, m_units);
+    spec.x = placement.left;
+    spec.y = placement.top;
+    spec.width = placement.right - placement.left;
+    spec.height = placement.bottom - placement.top;
+    spec.menuOrId = BuildMenuBar(MenuTable());
+    if (!CreateOf(windowClass, spec)) {
+        ::DestroyMenu(spec.menuOrId);
+        return false;
+    }
+    m_accelerators = BuildAccelerators(MenuTable());
+    CreateControls();
+    RECT client{};
+    ::GetClientRect(Hwnd(), &client);
+    OnSize(SIZE_RESTORED, client.right, client.bottom);
+    return true;
+}
+
+void FrmMain::CreateControls() {
+    const HWND self = Hwnd();
+    m_toolbar1.Create(self, ids::kToolbar1, TwipsToPixels(kToolbarHeight, m_units.y));
+    m_statusBar1.Create(self, ids::kStatusBar1);
+    m_statusBar1.SetPanelText(1, kWelcomeText);
+    m_statusBar1.SetPanelTip(1, kWelcomeText);
+
+    // The design geometry; the first layout replaces what it owns.
+    const view::ViewLayout design;
+    m_picScroll.Create(self, ids::kPicScroll,
+                       ToPixels({view::kViewportLeft, view::kViewportTop, design.viewportWidth,
+                                 design.viewportHeight},
+                                m_units),
+                       COLOR_APPWORKSPACE, false);
+    m_picBmp.Create(m_picScroll.Hwnd(), ids::kPicBmp,
+                    ToPixels({0, 0, view::kEmptyPictureWidth, view::kEmptyPictureHeight}, m_units),
+                    COLOR_APPWORKSPACE, true);
+    const int barWidth = ::GetSystemMetrics(SM_CXVSCROLL);
+    const int barHeight = ::GetSystemMetrics(SM_CYHSCROLL);
+    RECT h = ToPixels({0, design.hBarTop, design.hBarWidth, 0}, m_units);
+    h.bottom = h.top + barHeight;
+    RECT v = ToPixels({design.vBarLeft, view::kViewportTop, 0, design.vBarHeight}, m_units);
+    v.right = v.left + barWidth;
+    m_hScroll1.Create(self, ids::kHScroll1, ScrollBar::Orientation::Horizontal, h);
+    m_vScroll1.Create(self, ids::kVScroll1, ScrollBar::Orientation::Vertical, v);
+}
+
+FormExtent FrmMain::OuterExtent() const {
+    RECT rect{};
+    ::GetWindowRect(Hwnd(), &rect);
+    return {Hwnd(), PixelsToTwips(rect.right - rect.left, m_units.x),
+            PixelsToTwips(rect.bottom - rect.top, m_units.y), m_units.x, m_units.y};
+}
+
+FormExtent FrmMain::ClientExtent() const {
+    RECT client{};
+    ::GetClientRect(Hwnd(), &client);
+    return {Hwnd(), PixelsToTwips(client.right, m_units.x), PixelsToTwips(client.bottom, m_units.y),
+            m_units.x, m_units.y};
+}
+
+// Commands
+
+void FrmMain::PlacePicture(Picture picture) noexcept {
+    m_picBmp.SetPicture(std::move(picture));
+    m_imageUnsaved = true;
+}
+
+void FrmMain::mnuScreen_Click() {
+    {
+        WindowHiddenForCapture hidden(Hwnd());
+        PlacePicture(CaptureWholeScreen());
+    }
+    Form_Resize();
+}
+
+void FrmMain::mnuAtiveWindow_Click() {
+    if (m_boxes.Show(Hwnd(), kDelayedCapturePrompt, kMessageTitle, MB_OKCANCEL | MB_ICONINFORMATION) !=
+        IDOK) {
+        return;
+    }
+    {
+        // The previous state, maximised say, is not restored: the window comes back normal.
+        RestoreNormalOnExit restore(Hwnd());
+        ::ShowWindow(Hwnd(), SW_MINIMIZE);
+        ::Sleep(kDelayedCaptureWaitMs);
+        // Nobody activated another window: the picture would be this window's minimised
+        // caption, and it would replace the picture in the view.
+        if (::GetForegroundWindow() == Hwnd()) {
+            throw Failure(kNoOtherActiveWindow);
+        }
+        PlacePicture(CaptureForegroundWindow());
+    }
+    Form_Resize();
+}
+
+void FrmMain::mnuTitleBar_Click() {
+    PlacePicture(CaptureWindowWithFrame(OuterExtent()));
+    Form_Resize();
+}
+
+void FrmMain::mnuClient_Click() {
+    PlacePicture(CaptureClientArea(ClientExtent()));
+    Form_Resize();
+}
+
+void FrmMain::RunCommand(UINT id) {
+    const MenuEntry* entry = FindCommand(id);
+    if (entry == nullptr || entry->handler == nullptr || !entry->enabled) {
+        return;
+    }
+    try {
+        (this->*(entry->handler))();
+    } catch (const Failure& failure) {
+        ReportFailure(id, failure.Cause());
+    } catch (const std::bad_alloc&) {
+        ReportFailure(id, L"内存不足。");
+    } catch (const std::exception& error) {
+        ReportFailure(id, Widen(error.what()));
+    }
+}
+
+std::wstring FrmMain::CommandName(UINT id) const {
+    wchar_t caption[256] = {};
+    ::GetMenuStringW(Menu(), id, caption, 256, MF_BYCOMMAND);
+    std::wstring text = caption;
+    text = text.substr(0, text.find(L'\t'));
+    return Widen(CommandDisplayName(Narrow(text)));
+}
+
+void FrmMain::ReportFailure(UINT id, const std::wstring& cause) {
+    m_boxes.Show(Hwnd(), L"无法完成“" + CommandName(id) + L"”。\n\n" + cause, kMessageTitle,
+                 MB_OK | MB_ICONWARNING);
+}
+
+void FrmMain::OnEscapedException() { ::PostMessageW(Hwnd(), kReportEscapedException, 0, 0); }
+
+// The view
+
+view::ViewLayout FrmMain::CurrentLayout() const {
+    view::ViewLayout layout;
+    const TwipsBox viewport = ChildBox(m_picScroll.Hwnd(), m_units);
+    const TwipsBox h = ChildBox(m_hScroll1.Hwnd(), m_units);
+    const TwipsBox v = ChildBox(m_vScroll1.Hwnd(), m_units);
+    layout.viewportWidth = viewport.width;
+    layout.viewportHeight = viewport.height;
+    layout.hBarTop = h.top;
+    layout.hBarWidth = h.width;
+    layout.vBarLeft = v.left;
+    layout.vBarHeight = v.height;
+    layout.h = m_hScroll1.Settings();
+    layout.v = m_vScroll1.Settings();
+    return layout;
+}
+
+void FrmMain::Form_Resize() {
+    if (::IsIconic(Hwnd())) {
+        return;
+    }
+    RECT client{};
+    ::GetClientRect(Hwnd(), &client);
+    view::LayoutInput input;
+    input.minimised = false;
+    input.clientWidth = PixelsToTwips(client.right, m_units.x);
+    input.clientHeight = PixelsToTwips(client.bottom, m_units.y);
+    input.toolbarHeight = PixelsToTwips(m_toolbar1.HeightPixels(), m_units.y);
+    input.statusBarHeight = PixelsToTwips(m_statusBar1.HeightPixels(), m_units.y);
+    input.hBarHeight = ChildBox(m_hScroll1.Hwnd(), m_units).height;
+    input.vBarWidth = ChildBox(m_vScroll1.Hwnd(), m_units).width;
+    const TwipsBox picture = ChildBox(m_picBmp.Hwnd(), m_units);
+    input.pictureWidth = picture.width;
+    input.pictureHeight = picture.height;
+    input.twipsPerPixel = m_units;
+    ApplyLayout(view::Relayout(input, CurrentLayout()));
+}
+
+void FrmMain::ApplyLayout(const view::ViewLayout& layout) {
+    const float hThickness = ChildBox(m_hScroll1.Hwnd(), m_units).height;
+    const float vThickness = ChildBox(m_vScroll1.Hwnd(), m_units).width;
+    MoveChild(m_picScroll.Hwnd(),
+              {view::kViewportLeft, view::kViewportTop, layout.viewportWidth, layout.viewportHeight},
+              m_units);
+    MoveChild(m_hScroll1.Hwnd(), {0.0f, layout.hBarTop, layout.hBarWidth, hThickness}, m_units);
+    MoveChild(m_vScroll1.Hwnd(), {layout.vBarLeft, view::kViewportTop, vThickness, layout.vBarHeight},
+              m_units);
+    m_hScroll1.Apply(layout.h, RoundToInt32(layout.viewportWidth));
+    m_vScroll1.Apply(layout.v, RoundToInt32(layout.viewportHeight));
+    MovePictureToScrollValues();
+    // A viewport widened into the other bar's strip lies under that bar, which stays usable.
+    for (const HWND bar : {m_hScroll1.Hwnd(), m_vScroll1.Hwnd()}) {
+        ::SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+void FrmMain::MovePictureToScrollValues() {
+    // Moving the picture box scrolls: the system moves the pixels already shown and only the
+    // uncovered strip is painted.
+    const int x = TwipsToPixels(view::PictureOffsetFor(m_hScroll1.Value()), m_units.x);
+    const int y = TwipsToPixels(view::PictureOffsetFor(m_vScroll1.Value()), m_units.y);
+    ::SetWindowPos(m_picBmp.Hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FrmMain::OnScroll(ScrollBar& bar, int code) {
+    if (const std::optional<int64_t> wanted = bar.RequestedValue(code)) {
+        bar.SetValue(*wanted);
+        MovePictureToScrollValues();
+    }
+}
+
+void FrmMain::ScrollBy(ScrollBar& bar, int64_t delta) {
+    if (!bar.Settings().visible || delta == 0) {
+        return;
+    }
+    bar.SetValue(bar.Value() + delta);
+    MovePictureToScrollValues();
+}
+
+void FrmMain::OnKeyDown(UINT key) {
+    const bool ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    ScrollBar& ends = ctrl ? m_hScroll1 : m_vScroll1;
+    switch (key) {
+        case VK_LEFT:
+            ScrollBy(m_hScroll1, -int64_t{m_hScroll1.Settings().smallChange});
+            break;
+        case VK_RIGHT:
+            ScrollBy(m_hScroll1, m_hScroll1.Settings().smallChange);
+            break;
+        case VK_UP:
+            ScrollBy(m_vScroll1, -int64_t{m_vScroll1.Settings().smallChange});
+            break;
+        case VK_DOWN:
+            ScrollBy(m_vScroll1, m_vScroll1.Settings().smallChange);
+            break;
+        case VK_PRIOR:
+            ScrollBy(m_vScroll1, -int64_t{m_vScroll1.Settings().largeChange});
+            break;
+        case VK_NEXT:
+            ScrollBy(m_vScroll1, m_vScroll1.Settings().largeChange);
+            break;
+        case VK_HOME:
+            ScrollBy(ends, -int64_t{ends.Value()});
+            break;
+        case VK_END:
+            ScrollBy(ends, int64_t{ends.Settings().max} - ends.Value());
+            break;
+        default:
+            break;
+    }
+}
+
+void FrmMain::OnMouseWheel(int delta, bool horizontal) {
+    ScrollBar& bar = horizontal ? m_hScroll1 : m_vScroll1;
+    UINT lines = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    m_wheelRemainder += delta;
+    const int notches = m_wheelRemainder / WHEEL_DELTA;
+    m_wheelRemainder %= WHEEL_DELTA;
+    if (notches == 0) {
+        return;
+    }
+    const int64_t step = lines == WHEEL_PAGESCROLL
+                             ? int64_t{bar.Settings().largeChange}
+                             : int64_t{lines} * kWheelLinePixels * bar.Settings().smallChange;
+    // Wheel forward scrolls up (or left); a horizontal wheel forward scrolls right.
+    ScrollBy(bar, horizontal ? notches * step : -notches * step);
+}
+
+void FrmMain::OnSize(UINT kind, int width, int /*height*/) {
+    if (kind == SIZE_MINIMIZED) {
+        return;
+    }
+    m_toolbar1.Fit(width);
+    m_statusBar1.Fit(width, TwipsToPixels(kStatusPanelMinWidth, m_units.x),
+                     TwipsToPixels(kStatusPanelMinWidth, m_units.x));
+    Form_Resize();
+}
+
+LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SIZE:
+            OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_COMMAND:
+            if (lParam == 0) {  // menu or accelerator
+                RunCommand(LOWORD(wParam));
+                return 0;
+            }
+            break;
+        case WM_HSCROLL:
+        case WM_VSCROLL: {
+            const HWND bar = reinterpret_cast<HWND>(lParam);
+            if (bar == m_hScroll1.Hwnd()) {
+                OnScroll(m_hScroll1, LOWORD(wParam));
+            } else if (bar == m_vScroll1.Hwnd()) {
+                OnScroll(m_vScroll1, LOWORD(wParam));
+            }
+            return 0;
+        }
+        case WM_KEYDOWN:
+            OnKeyDown(static_cast<UINT>(wParam));
+            return 0;
+        case WM_MOUSEWHEEL:
+            OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0);
+            return 0;
+        case WM_MOUSEHWHEEL:
+            OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), true);
+            return 0;
+        case kReportEscapedException:
+            m_boxes.Show(Hwnd(), L"发生了意外错误，操作没有完成。", kMessageTitle,
+                         MB_OK | MB_ICONWARNING);
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace pw

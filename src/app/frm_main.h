@@ -1,0 +1,111 @@
+// The main window: menu bar, toolbar, the image view (viewport, picture, scroll bars) and the
+// status bar, and the commands that run on it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/controls.h"
+#include "app/window.h"
+#include "capture/capture.h"
+#include "core/units.h"
+#include "core/view_layout.h"
+#include "platform/dialogs.h"
+
+namespace pw {
+
+inline constexpr wchar_t kAppTitle[] = L"影雀(Pixelwren) v1.0";
+inline constexpr wchar_t kWelcomeText[] = L"欢迎使用影雀 v1.0 !";
+// Title of the program's message boxes.
+inline constexpr wchar_t kMessageTitle[] = L"Pixelwren v1.0";
+inline constexpr wchar_t kDelayedCapturePrompt[] =
+    L"单击'确定'两秒钟之后程序会捕捉处于活动状态的窗口。单击'取消'退出捕获。";
+inline constexpr DWORD kDelayedCaptureWaitMs = 2000;
+// The delayed capture found its own, minimised window still active after the wait.
+inline constexpr wchar_t kNoOtherActiveWindow[] =
+    L"两秒钟之后没有别的窗口处于活动状态，没有可捕获的窗口。";
+
+// Design geometry, in twips.
+inline constexpr float kToolbarHeight = 360.0f;
+inline constexpr float kStatusPanelMinWidth = 2000.0f;
+inline constexpr float kDefaultLeft = 1000.0f;
+inline constexpr float kDefaultTop = 1000.0f;
+inline constexpr float kDefaultWidth = 6500.0f;
+inline constexpr float kDefaultHeight = 6500.0f;
+
+class FrmMain : public Window {
+public:
+    explicit FrmMain(MessageBoxes& boxes);
+
+    // Creates the window with its menu and controls, hidden, at the default placement, and
+    // lays the view out for it.
+    bool Create();
+
+    // Capture commands.
+    void mnuScreen_Click();
+    void mnuAtiveWindow_Click();
+    void mnuTitleBar_Click();
+    void mnuClient_Click();
+
+    // The resize handling: lays the view out for the window's size and the picture.
+    void Form_Resize();
+
+    // Runs the command of a menu id as its menu item would, and reports a failure in a
+    // message box that names the command and the cause; the state stays as it was.
+    void RunCommand(UINT id);
+
+    [[nodiscard]] bool ImageUnsaved() const { return m_imageUnsaved; }
+    [[nodiscard]] const TwipsPerPixel& Units() const { return m_units; }
+    [[nodiscard]] HMENU Menu() const { return ::GetMenu(Hwnd()); }
+    [[nodiscard]] HACCEL Accelerators() const { return m_accelerators; }
+
+    [[nodiscard]] PictureBox& picScroll() { return m_picScroll; }
+    [[nodiscard]] PictureBox& PicBmp() { return m_picBmp; }
+    [[nodiscard]] ScrollBar& HScroll1() { return m_hScroll1; }
+    [[nodiscard]] ScrollBar& VScroll1() { return m_vScroll1; }
+    [[nodiscard]] Toolbar& Toolbar1() { return m_toolbar1; }
+    [[nodiscard]] StatusBar& StatusBar1() { return m_statusBar1; }
+
+    // The form as the capture routines measure it: outer size in twips, and client size in
+    // the scale units (twips).
+    [[nodiscard]] FormExtent OuterExtent() const;
+    [[nodiscard]] FormExtent ClientExtent() const;
+
+    ~FrmMain() override;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnEscapedException() override;
+
+private:
+    void CreateControls();
+    void OnSize(UINT kind, int width, int height);
+    void OnScroll(ScrollBar& bar, int code);
+    void ScrollBy(ScrollBar& bar, int64_t delta);
+    void OnKeyDown(UINT key);
+    void OnMouseWheel(int delta, bool horizontal);
+    void MovePictureToScrollValues();
+    [[nodiscard]] view::ViewLayout CurrentLayout() const;
+    void ApplyLayout(const view::ViewLayout& layout);
+
+    // Takes a new picture into PicBmp and marks it unsaved; cannot fail.
+    void PlacePicture(Picture picture) noexcept;
+    void ReportFailure(UINT id, const std::wstring& cause);
+    [[nodiscard]] std::wstring CommandName(UINT id) const;
+
+    MessageBoxes& m_boxes;
+    TwipsPerPixel m_units;
+    HACCEL m_accelerators = nullptr;
+    bool m_imageUnsaved = false;
+    int m_wheelRemainder = 0;
+
+    Toolbar m_toolbar1;
+    StatusBar m_statusBar1;
+    PictureBox m_picScroll;
+    PictureBox m_picBmp;
+    ScrollBar m_hScroll1;
+    ScrollBar m_vScroll1;
+};
+
+}  // namespace pw

@@ -1,0 +1,38 @@
+// Identifiers that the program and the tools that drive it from outside share. No Windows
+// header: plain numbers and texts.
+#pragma once
+
+namespace pw::ids {
+
+// The main window's class; its caption changes with the language and opened files.
+inline constexpr wchar_t kMainWindowClass[] = L"PixelwrenFrmMain";
+
+// Child controls of the main window (PicBmp lies inside picScroll).
+inline constexpr int kToolbar1 = 10;
+inline constexpr int kStatusBar1 = 11;
+inline constexpr int kPicScroll = 12;
+inline constexpr int kPicBmp = 13;
+inline constexpr int kHScroll1 = 14;
+inline constexpr int kVScroll1 = 15;
+
+// Menu commands, as WM_COMMAND identifiers.
+inline constexpr unsigned kMnuOpen = 1101;
+inline constexpr unsigned kMnuSave = 1102;
+inline constexpr unsigned kMnuClear = 1103;
+inline constexpr unsigned kMnuWallpaper = 1104;
+inline constexpr unsigned kMnuClearWall = 1105;
+inline constexpr unsigned kMnuPrint = 1106;
+inline constexpr unsigned kMnuExit = 1107;
+inline constexpr unsigned kMnuScreen = 1201;
+inline constexpr unsigned kMnuDistrict = 1202;
+inline constexpr unsigned kMnuAtiveWindow = 1203;
+inline constexpr unsigned kMnuClient = 1204;
+inline constexpr unsigned kMnuTitleBar = 1205;
+inline constexpr unsigned kMnuScroll = 1206;
+inline constexpr unsigned kMnuMspaint = 1301;
+inline constexpr unsigned kMnuChinese = 1302;
+inline constexpr unsigned kMnuEnglish = 1303;
+inline constexpr unsigned kMnuHowto = 1401;
+inline constexpr unsigned kMnuAbout = 1402;
+
+}  // namespace pw::ids

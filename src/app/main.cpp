@@ -1,0 +1,35 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/frm_main.h"
+#include "platform/com.h"
+#include "platform/failure.h"
+
+int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
+                    int showCommand) {
+    pw::OleApartment ole;
+    ::InitCommonControls();
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    pw::SystemMessageBoxes boxes;
+    pw::FrmMain form(boxes);
+    if (!form.Create()) {
+        const std::wstring cause = pw::DescribeFailedCall(L"CreateWindowEx", ::GetLastError());
+        boxes.Show(nullptr, L"主窗口无法创建。\n\n" + cause, pw::kMessageTitle, MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    ::ShowWindow(form.Hwnd(), showCommand);
+    ::UpdateWindow(form.Hwnd());
+
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (form.Accelerators() != nullptr &&
+            ::TranslateAcceleratorW(form.Hwnd(), form.Accelerators(), &message)) {
+            continue;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,217 @@
+#include "capture/capture.h"
+
+#include <dwmapi.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/capture_size.h"
+#include "platform/failure.h"
+
+namespace pw {
+
+const wchar_t* const kNothingToCapture = L"没有可捕获的内容：捕获区域的宽度或高度为 0。";
+
+namespace {
+
+// LOGPALETTE with room for all 256 entries.
+struct LogPalette256 {
+    WORD version;
+    WORD entryCount;
+    PALETTEENTRY entries[256];
+};
+
+UniquePalette CopySystemPalette(HDC source) {
+    LogPalette256 record{};
+    record.version = 0x300;
+    record.entryCount = 256;
+    ::GetSystemPaletteEntries(source, 0, 256, record.entries);
+    UniquePalette palette(::CreatePalette(reinterpret_cast<const LOGPALETTE*>(&record)));
+    if (!palette) {
+        ThrowLastError(L"CreatePalette");
+    }
+    return palette;
+}
+
+std::wstring BitmapCallName(int32_t width, int32_t height) {
+    return L"CreateCompatibleBitmap（" + std::to_wstring(width) + L" × " +
+           std::to_wstring(height) + L" 像素）";
+}
+
+}  // namespace
+
+bool UsesSystemPalette(int rasterCaps, int paletteSize) {
+    return (rasterCaps & RC_PALETTE) != 0 && paletteSize == 256;
+}
+
+Picture CaptureWindowArea(HWND window, bool clientArea, int32_t left, int32_t top, int32_t width,
+                          int32_t height) {
+    if (width <= 0 || height <= 0) {
+        throw Failure(kNothingToCapture);
+    }
+    WindowDc source = clientArea ? WindowDc::ForClient(window) : WindowDc::ForWholeWindow(window);
+    if (!source) {
+        ThrowLastError(clientArea ? L"GetDC" : L"GetWindowDC");
+    }
+    UniqueDc memory(::CreateCompatibleDC(source.get()));
+    if (!memory) {
+        ThrowLastError(L"CreateCompatibleDC");
+    }
+    // Compatible with the screen, not with the memory context (which starts monochrome).
+    UniqueBitmap bitmap(::CreateCompatibleBitmap(source.get(), width, height));
+    if (!bitmap) {
+        const DWORD error = ::GetLastError();
+        ThrowFailedCall(BitmapCallName(width, height).c_str(),
+                        error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY);
+    }
+    SelectObjectGuard selectBitmap(memory.get(), bitmap.get());
+    if (!selectBitmap.Selected()) {
+        ThrowLastError(L"SelectObject");
+    }
+
+    UniquePalette palette;
+    std::optional<SelectPaletteGuard> selectPalette;
+    if (UsesSystemPalette(::GetDeviceCaps(source.get(), RASTERCAPS),
+                          ::GetDeviceCaps(source.get(), SIZEPALETTE))) {
+        palette = CopySystemPalette(source.get());
+        selectPalette.emplace(memory.get(), palette.get(), FALSE);
+        ::RealizePalette(memory.get());
+    }
+
+    if (!::BitBlt(memory.get(), 0, 0, width, height, source.get(), left, top, SRCCOPY)) {
+        ThrowLastError(L"BitBlt");
+    }
+
+    // Released in this order: the bitmap out of the memory context, then the palette, then
+    // the memory context, then the window's context.
+    selectBitmap.Restore();
+    if (selectPalette) {
+        selectPalette->Restore();
+    }
+    memory.reset();
+    source.reset();
+    return CreatePictureFromBitmap(std::move(bitmap), std::move(palette));
+}
+
+Picture CaptureWholeScreen() {
+    return CaptureWindowArea(::GetDesktopWindow(), false, 0, 0, ::GetSystemMetrics(SM_CXSCREEN),
+                             ::GetSystemMetrics(SM_CYSCREEN));
+}
+
+Picture CaptureWindowWithFrame(const FormExtent& form) {
+    const Size size =
+        ScaledSizeToPixels(form.width, form.height, form.unitsPerPixelX, form.unitsPerPixelY);
+    return CaptureWindowArea(form.window, false, 0, 0, size.width, size.height);
+}
+
+Picture CaptureClientArea(const FormExtent& form) {
+    const Size size =
+        ScaledSizeToPixels(form.width, form.height, form.unitsPerPixelX, form.unitsPerPixelY);
+    return CaptureWindowArea(form.window, true, 0, 0, size.width, size.height);
+}
+
+Picture CaptureForegroundWindow() {
+    const HWND window = ::GetForegroundWindow();
+    RECT rect{};
+    if (window != nullptr) {
+        ::GetWindowRect(window, &rect);
+    }
+    const Size size = ExtentOf({rect.left, rect.top, rect.right, rect.bottom});
+    return CaptureWindowArea(window, false, 0, 0, size.width, size.height);
+}
+
+namespace {
+
+struct UncoveredSearch {
+    RECT area;
+    HWND hidden;
+    DWORD ownThread;
+    std::vector<HWND> windows;
+};
+
+bool Overlaps(HWND window, const RECT& area) {
+    RECT rect{};
+    RECT common{};
+    return ::GetWindowRect(window, &rect) && ::IntersectRect(&common, &rect, &area);
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM context) {
+    auto& search = *reinterpret_cast<UncoveredSearch*>(context);
+    if (::IsWindowVisible(window) && Overlaps(window, search.area)) {
+        search.windows.push_back(window);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context) {
+    auto& search = *reinterpret_cast<UncoveredSearch*>(context);
+    if (window == search.hidden || !::IsWindowVisible(window) || !Overlaps(window, search.area) ||
+        ::GetWindowThreadProcessId(window, nullptr) == search.ownThread) {
+        return TRUE;
+    }
+    search.windows.push_back(window);
+    ::EnumChildWindows(window, CollectChild, context);
+    return TRUE;
+}
+
+// Without composition, the windows that the hidden one covered repaint the uncovered area on
+// their own threads. Wait until none of them has an update region left, then make one message
+// round trip to each: a window's update region empties when its paint begins, and a thread
+// answers a sent message only after its paint handler has returned.
+void WaitForUncoveredWindowsToRepaint(HWND hidden, const RECT& area, DWORD timeoutMs) {
+    UncoveredSearch search{area, hidden, ::GetCurrentThreadId(), {}};
+    search.windows.push_back(::GetDesktopWindow());
+    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    auto pending = [&] {
+        return std::any_of(search.windows.begin(), search.windows.end(), [](HWND window) {
+            return ::IsWindow(window) && ::GetUpdateRect(window, nullptr, FALSE);
+        });
+    };
+    while (pending() && ::GetTickCount64() < deadline) {
+        ::Sleep(5);
+    }
+    for (HWND window : search.windows) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) {
+            break;
+        }
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                              static_cast<UINT>(deadline - now), &ignored);
+    }
+}
+
+void SetTransitionsDisabled(HWND window, BOOL disabled) {
+    ::DwmSetWindowAttribute(window, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
+}
+
+}  // namespace
+
+WindowHiddenForCapture::WindowHiddenForCapture(HWND window, DWORD timeoutMs) : m_window(window) {
+    RECT area{};
+    ::GetWindowRect(window, &area);
+    SetTransitionsDisabled(window, TRUE);
+    ::ShowWindow(window, SW_HIDE);
+
+    BOOL composed = FALSE;
+    if (SUCCEEDED(::DwmIsCompositionEnabled(&composed)) && composed) {
+        // The windows beneath keep their own surfaces; one presented frame without this
+        // window is all that is needed.
+        ::DwmFlush();
+        return;
+    }
+    WaitForUncoveredWindowsToRepaint(window, area, timeoutMs);
+}
+
+WindowHiddenForCapture::~WindowHiddenForCapture() {
+    SetTransitionsDisabled(m_window, FALSE);
+    ::ShowWindow(m_window, SW_SHOW);
+    ::SetForegroundWindow(m_window);
+    ::SetFocus(m_window);
+}
+
+}  // namespace pw

@@ -1,0 +1,64 @@
+// Window and screen pixels into Pictures.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "capture/picture.h"
+
+namespace pw {
+
+// What a capture of zero width or height reports instead of placing a picture.
+extern const wchar_t* const kNothingToCapture;
+
+// True when a device needs the palette path: raster capabilities with RC_PALETTE and a
+// palette of exactly 256 entries.
+bool UsesSystemPalette(int rasterCaps, int paletteSize);
+
+// Copies width by height pixels of one window, from (left, top) of its client area or of its
+// whole window (title bar and border included), into a new bitmap with one BitBlt. On a
+// 256-colour palette display the Picture also carries a copy of the system palette. The
+// area may extend past the window; the bitmap always has the requested size.
+// Throws Failure for an empty area (kNothingToCapture) and for any call that fails, having
+// released everything it acquired.
+Picture CaptureWindowArea(HWND window, bool clientArea, int32_t left, int32_t top, int32_t width,
+                          int32_t height);
+
+// A form as the capture routines measure it: its window and a width and height in the form's
+// own units, with how many of those units make one pixel along each axis.
+struct FormExtent {
+    HWND window = nullptr;
+    double width = 0.0;
+    double height = 0.0;
+    float unitsPerPixelX = 1.0f;
+    float unitsPerPixelY = 1.0f;
+};
+
+// The primary screen from (0, 0), at its full size in pixels.
+Picture CaptureWholeScreen();
+// The form's whole window, title bar and border included; `form` gives its outer size.
+Picture CaptureWindowWithFrame(const FormExtent& form);
+// The form's client area; `form` gives the client size in the form's scale units.
+Picture CaptureClientArea(const FormExtent& form);
+// The window in the foreground now, whole, at the size of its window rectangle.
+Picture CaptureForegroundWindow();
+
+// Hides a window so that a capture of the screen does not show it, and shows and activates it
+// again when destroyed. The constructor returns once the desktop no longer shows the window:
+// with desktop composition after the compositor has presented a frame without it (the hide
+// animation is turned off), otherwise once the windows it uncovered have repainted, or after
+// `timeoutMs`. It processes none of the program's own posted messages while it waits.
+class WindowHiddenForCapture {
+public:
+    explicit WindowHiddenForCapture(HWND window, DWORD timeoutMs = 1000);
+    WindowHiddenForCapture(const WindowHiddenForCapture&) = delete;
+    WindowHiddenForCapture& operator=(const WindowHiddenForCapture&) = delete;
+    ~WindowHiddenForCapture();
+
+private:
+    HWND m_window;
+};
+
+}  // namespace pw

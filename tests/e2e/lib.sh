@@ -1,0 +1,141 @@
+# Shared by the end-to-end tests: start the real Pixelwren.exe in the test desktop, look at it
+# with pwdriver.exe, press real keys and move the real mouse with xdotool. Every wait polls
+# something observable and has a timeout; whatever a test started is ended by its own id.
+set -euo pipefail
+
+: "${PIXELWREN_EXE:?}" "${PIXELWREN_DRIVER:?}" "${DISPLAY:?}"
+
+# Control and command identifiers, as the program defines them.
+readonly ID_PICSCROLL=12 ID_PICBMP=13 ID_HSCROLL=14 ID_VSCROLL=15
+readonly CMD_SCREEN=1201 CMD_ATIVEWINDOW=1203 CMD_CLIENT=1204 CMD_TITLEBAR=1205
+readonly APP_TITLE='影雀(Pixelwren) v1.0'
+readonly SCRATCH=$(mktemp -d)
+
+STARTED_PIDS=()
+
+cleanup() {
+  local pid
+  for pid in "${STARTED_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${STARTED_PIDS[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$SCRATCH"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  local focus; focus=$(xdotool getwindowfocus 2>/dev/null) || true
+  echo "X focus: $focus $(xwininfo -id "$focus" 2>/dev/null | grep -i 'window id')" >&2
+  xwininfo -root -tree 2>/dev/null | grep -v 'has no name): ()' | head -30 >&2
+  if command -v import >/dev/null; then
+    import -window root "$SCRATCH/../pixelwren-e2e-failure.png" 2>/dev/null &&
+      echo "screen at failure: $SCRATCH/../pixelwren-e2e-failure.png" >&2
+  fi
+  exit 1
+}
+
+step() { echo "-- $*"; }
+
+# pwdriver, with Wine's CRLF line ends removed.
+drv() {
+  local out
+  out=$(wine "$PIXELWREN_DRIVER" "$@" 9>&-) || return 1
+  out=${out//$'\r'/}
+  [[ -z $out ]] || printf '%s\n' "$out"
+}
+
+expect_eq() {  # actual expected what
+  [[ $1 == "$2" ]] || fail "$3: expected '$2', got '$1'"
+}
+
+# Starts Pixelwren.exe from its own folder and sets MAIN to its main window.
+start_pixelwren() {
+  (cd "$(dirname "$PIXELWREN_EXE")" && exec wine "$PIXELWREN_EXE" </dev/null >>"$SCRATCH/pixelwren.log" 2>&1 9>&-) &
+  STARTED_PIDS+=($!)
+  MAIN=$(drv find-main 15000) || fail "Pixelwren's main window did not appear"
+  drv wait-foreground "$MAIN" 5000 || true
+}
+
+# Starts a window of one colour at x y w h (optional paint delay in ms, "framed") and sets
+# BACKDROP to it.
+start_backdrop() {
+  local colour=$1 x=$2 y=$3 w=$4 h=$5 delay=${6:-0} frame=${7:-plain}
+  local out=$SCRATCH/backdrop.$RANDOM
+  : >"$out"
+  wine "$PIXELWREN_DRIVER" backdrop "$colour" "$x" "$y" "$w" "$h" "$delay" "$frame" </dev/null >>"$out" 2>&1 9>&- &
+  STARTED_PIDS+=($!)
+  local i
+  for ((i = 0; i < 100; i++)); do
+    BACKDROP=$(tr -d '\r' <"$out" | head -n1) || true
+    [[ $BACKDROP =~ ^[0-9]+$ ]] && return 0
+    sleep 0.1
+  done
+  fail "the backdrop window did not appear: $(cat "$out")"
+}
+
+# Four numbers of a rectangle into variables: read_rect VAR l t r b.
+rect_of() { drv rect "$1"; }
+size_of() { local l t r b; read -r l t r b < <(rect_of "$1"); echo "$((r - l)) $((b - t))"; }
+child_of() { drv child "$MAIN" "$1"; }
+
+# Keys go to the X window with the input focus. Inside a Wine virtual desktop every program's
+# windows are X windows of that program's own process; after a window hides and shows itself
+# again, Wine can leave the X focus with another program, which then swallows the keys
+# although Windows has the window active (a click does not help, since Windows sees no change
+# of focus). Tests therefore type before any such hide and show, with the pointer resting on
+# the desktop.
+focus_desktop() {
+  xdotool mousemove 1279 799
+}
+
+desktop_keys() {
+  focus_desktop
+  sleep 0.1
+  xdotool key --delay 120 "$@"
+  sleep 0.2
+}
+
+# Opens a menu by its access key and chooses an item by its own: menu_keys c s.
+# Alt is held a moment before the letter, as a person's fingers do: a chord sent in one X
+# event burst is sometimes taken as a lone Alt under load.
+menu_keys() {
+  local attempt
+  focus_desktop
+  for attempt in 1 2; do
+    xdotool keydown alt; sleep 0.15
+    xdotool key "$1"; sleep 0.1
+    xdotool keyup alt
+    if drv wait-menu 3000 >/dev/null 2>&1; then
+      xdotool key "$2"
+      sleep 0.2
+      return 0
+    fi
+    xdotool key Escape Escape; sleep 0.2
+  done
+  local fg; fg=$(drv foreground)
+  fail "Alt+$1 opened no menu (foreground $fg '$(drv text "$fg")'; main $MAIN: $(drv gui-thread "$MAIN"))"
+}
+
+click_at() {
+  xdotool mousemove "$1" "$2"
+  sleep 0.15
+  xdotool click 1
+  sleep 0.2
+}
+
+# Conditions for wait_until: each asks the screen again every time it runs.
+pixel_is() { [[ $(drv pixel "$1" "$2") == "$3" ]]; }
+grab_matches() { [[ $(drv compare-grab "$(winepath -w "$1")" "$2" "$3") == 0 ]]; }
+
+# Polls a command (a function or program, run anew each time) for up to $1 seconds.
+wait_until() {
+  local seconds=$1; shift
+  local end=$((SECONDS + seconds))
+  until "$@"; do
+    ((SECONDS < end)) || return 1
+    sleep 0.1
+  done
+}

@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/frm_main.h"
+#include "app/ids.h"
+#include "capture/capture.h"
+#include "support.h"
+
+namespace pw {
+namespace {
+
+class CommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_form.Create());
+        ::ShowWindow(m_form.Hwnd(), SW_SHOWNORMAL);
+        ::SetForegroundWindow(m_form.Hwnd());
+        test::PumpMessages(80);
+    }
+    IPictureDisp* Shown() { return m_form.PicBmp().GetPicture().Disp(); }
+    RECT ClientOnScreen() const {
+        RECT rect{};
+        ::GetClientRect(m_form.Hwnd(), &rect);
+        ::MapWindowPoints(m_form.Hwnd(), HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+    static int Differences(const test::Pixels& a, const test::Pixels& b) {
+        if (a.width != b.width || a.height != b.height) {
+            return -1;
+        }
+        int differ = 0;
+        for (size_t i = 0; i < a.data.size(); ++i) {
+            differ += a.data[i] != b.data[i];
+        }
+        return differ;
+    }
+
+    test::ScriptedMessageBoxes m_boxes;
+    FrmMain m_form{m_boxes};
+};
+
+TEST_F(CommandsTest, ClientAreaCaptureIsTheClientAreaAsShown) {
+    const RECT client = ClientOnScreen();
+    const test::Pixels before = test::ReadScreen(client);
+    EXPECT_FALSE(m_form.ImageUnsaved());
+    m_form.RunCommand(ids::kMnuClient);
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    const Picture& picture = m_form.PicBmp().GetPicture();
+    ASSERT_EQ(picture.SizeInPixels(), (Size{client.right - client.left, client.bottom - client.top}));
+    EXPECT_EQ(Differences(test::ReadBitmap(picture.Bitmap()), before), 0);
+    EXPECT_TRUE(m_form.ImageUnsaved());
+}
+
+TEST_F(CommandsTest, CurrentWindowCaptureIncludesTheFrame) {
+    RECT outer{};
+    ::GetWindowRect(m_form.Hwnd(), &outer);
+    const test::Pixels before = test::ReadScreen(outer);
+    m_form.RunCommand(ids::kMnuTitleBar);
+    const Picture& picture = m_form.PicBmp().GetPicture();
+    ASSERT_EQ(picture.SizeInPixels(), (Size{outer.right - outer.left, outer.bottom - outer.top}));
+    EXPECT_EQ(Differences(test::ReadBitmap(picture.Bitmap()), before), 0);
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    // The picture is now larger than the view, which lays itself out for it.
+    EXPECT_TRUE(::IsWindowVisible(m_form.HScroll1().Hwnd()));
+}
+
+TEST_F(CommandsTest, WholeScreenCaptureComesBackShownAndActive) {
+    m_form.RunCommand(ids::kMnuScreen);
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(),
+              (Size{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}));
+    EXPECT_TRUE(::IsWindowVisible(m_form.Hwnd()));
+    EXPECT_EQ(::GetForegroundWindow(), m_form.Hwnd());
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    EXPECT_TRUE(::IsWindowVisible(m_form.VScroll1().Hwnd()));
+}
+
+TEST_F(CommandsTest, DelayedCaptureCancelledChangesNothing) {
+    m_boxes.Answer(IDCANCEL);
+    IPictureDisp* const before = Shown();
+    m_form.RunCommand(ids::kMnuAtiveWindow);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.Last().text, kDelayedCapturePrompt);
+    EXPECT_EQ(m_boxes.Last().title, L"Pixelwren v1.0");
+    EXPECT_EQ(m_boxes.Last().style, 0x41u);
+    EXPECT_EQ(m_boxes.Last().owner, m_form.Hwnd());
+    EXPECT_EQ(Shown(), before);
+    EXPECT_FALSE(m_form.ImageUnsaved());
+    EXPECT_FALSE(::IsIconic(m_form.Hwnd()));
+}
+
+TEST_F(CommandsTest, DelayedCaptureTakesTheActiveWindowAndComesBackNormal) {
+    // The user: on a thread of its own, since the command blocks this one, it activates its
+    // window as soon as Pixelwren has minimised itself.
+    const HWND form = m_form.Hwnd();
+    std::atomic<bool> done{false};
+    std::atomic<HWND> targetWindow{nullptr};
+    RECT outer{};
+    std::thread user([&] {
+        test::PaintedWindow target(500, 300, 170, 110);
+        outer = target.WindowRect();
+        targetWindow = target.Hwnd();
+        while (!done) {
+            if (::IsIconic(form) && ::GetForegroundWindow() != target.Hwnd()) {
+                ::SetForegroundWindow(target.Hwnd());
+            }
+            test::PumpMessages(10);
+        }
+    });
+    while (targetWindow == nullptr) {
+        ::Sleep(5);
+    }
+    ::ShowWindow(form, SW_MAXIMIZE);
+    ::SetForegroundWindow(form);
+    test::PumpMessages(50);
+
+    m_boxes.Answer(IDOK);
+    const ULONGLONG start = ::GetTickCount64();
+    m_form.RunCommand(ids::kMnuAtiveWindow);
+    const ULONGLONG elapsed = ::GetTickCount64() - start;
+    done = true;
+    user.join();
+
+    EXPECT_GE(elapsed, 1900u);
+    EXPECT_EQ(m_boxes.Count(), 1u) << (m_boxes.Count() > 1 ? m_boxes.Last().text : L"");
+    EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(),
+              (Size{outer.right - outer.left, outer.bottom - outer.top}));
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    // Back in the normal state, not maximised as before.
+    EXPECT_FALSE(::IsIconic(form));
+    EXPECT_FALSE(::IsZoomed(form));
+}
+
+TEST_F(CommandsTest, DelayedCaptureWithNoOtherActiveWindowKeepsThePicture) {
+    m_form.RunCommand(ids::kMnuClient);
+    IPictureDisp* const before = Shown();
+    m_boxes.Answer(IDOK);
+    m_form.RunCommand(ids::kMnuAtiveWindow);
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_NE(m_boxes.Last().text.find(kNoOtherActiveWindow), std::wstring::npos);
+    EXPECT_NE(m_boxes.Last().text.find(L"“延时捕获”"), std::wstring::npos);
+    EXPECT_EQ(Shown(), before);
+    EXPECT_FALSE(::IsIconic(m_form.Hwnd()));
+}
+
+TEST_F(CommandsTest, NothingToCaptureIsReportedAndChangesNothing) {
+    m_form.RunCommand(ids::kMnuClient);
+    IPictureDisp* const before = Shown();
+    ASSERT_TRUE(m_form.ImageUnsaved());
+    ::ShowWindow(m_form.Hwnd(), SW_MINIMIZE);  // a minimised window has no client area
+    test::PumpMessages(30);
+    m_form.RunCommand(ids::kMnuClient);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    const std::wstring& text = m_boxes.Last().text;
+    EXPECT_NE(text.find(L"“当前工作区”"), std::wstring::npos) << text;
+    EXPECT_NE(text.find(kNothingToCapture), std::wstring::npos) << text;
+    EXPECT_EQ(Shown(), before);
+    EXPECT_TRUE(m_form.ImageUnsaved());
+}
+
+TEST_F(CommandsTest, FailingPlatformCallsAreReportedAndChangeNothing) {
+    IPictureDisp* const before = Shown();
+    const int objects = test::CountGdiObjects();
+    {
+        test::GdiExhaustion exhaustion;
+        ASSERT_GT(exhaustion.Held(), 1000u);
+        m_form.RunCommand(ids::kMnuTitleBar);
+        m_form.RunCommand(ids::kMnuScreen);
+    }
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    const auto& asked = m_boxes.History();
+    EXPECT_NE(asked[0].text.find(L"“当前窗口”"), std::wstring::npos);
+    EXPECT_NE(asked[1].text.find(L"“整个屏幕”"), std::wstring::npos);
+    for (const auto& box : asked) {
+        // Each names the call that failed.
+        EXPECT_NE(box.text.find(L" 失败"), std::wstring::npos) << box.text;
+        EXPECT_EQ(box.style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    }
+    EXPECT_EQ(Shown(), before);
+    EXPECT_FALSE(m_form.ImageUnsaved());
+    EXPECT_TRUE(::IsWindowVisible(m_form.Hwnd()));  // the screen capture put it back
+    EXPECT_EQ(test::CountGdiObjects(), objects);
+
+    // And the commands work again once the system has handles to give.
+    m_form.RunCommand(ids::kMnuTitleBar);
+    EXPECT_EQ(m_boxes.Count(), 2u);
+    EXPECT_TRUE(m_form.ImageUnsaved());
+}
+
+TEST_F(CommandsTest, CaptureMenuCarriesItsCommands) {
+    const HMENU bar = m_form.Menu();
+    ASSERT_NE(bar, nullptr);
+    wchar_t text[64] = {};
+    ::GetMenuStringW(bar, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"捕获(&C)");
+    const HMENU capture = ::GetSubMenu(bar, 0);
+    const struct {
+        UINT id;
+        const wchar_t* caption;
+    } items[] = {{ids::kMnuScreen, L"整个屏幕(&S)"},
+                 {ids::kMnuAtiveWindow, L"延时捕获(&A)"},
+                 {ids::kMnuClient, L"当前工作区(&C)"},
+                 {ids::kMnuTitleBar, L"当前窗口(&F)"}};
+    for (const auto& item : items) {
+        ::GetMenuStringW(capture, item.id, text, 64, MF_BYCOMMAND);
+        EXPECT_STREQ(text, item.caption);
+    }
+}
+
+}  // namespace
+}  // namespace pw

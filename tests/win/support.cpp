@@ -1,0 +1,205 @@
+#include "support.h"
+
+#include <algorithm>
+
+#include "platform/handles.h"
+
+namespace pw::test {
+
+int CountGdiObjects() {
+    int count = 0;
+    for (uintptr_t value = 1; value <= 0xFFFF; ++value) {
+        if (::GetObjectType(reinterpret_cast<HGDIOBJ>(value)) != 0) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+namespace {
+
+Pixels ReadFromDc(HDC source, int x, int y, int width, int height) {
+    Pixels pixels{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap section(::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueDc memory(::CreateCompatibleDC(source));
+    if (!section || !memory) {
+        return pixels;
+    }
+    {
+        SelectObjectGuard select(memory.get(), section.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, source, x, y, SRCCOPY);
+    }
+    const auto* words = static_cast<const uint32_t*>(bits);
+    std::transform(words, words + pixels.data.size(), pixels.data.begin(),
+                   [](uint32_t word) { return word & 0x00FFFFFFu; });
+    return pixels;
+}
+
+}  // namespace
+
+Pixels ReadBitmap(HBITMAP bitmap) {
+    BITMAP info{};
+    ::GetObjectW(bitmap, sizeof info, &info);
+    UniqueDc memory(::CreateCompatibleDC(nullptr));
+    SelectObjectGuard select(memory.get(), bitmap);
+    return ReadFromDc(memory.get(), 0, 0, info.bmWidth, info.bmHeight);
+}
+
+Pixels ReadScreen(const RECT& area) {
+    WindowDc screen = WindowDc::ForClient(nullptr);
+    return ReadFromDc(screen.get(), area.left, area.top, area.right - area.left,
+                      area.bottom - area.top);
+}
+
+PaintedWindow::PaintedWindow(int x, int y, int clientWidth, int clientHeight, bool framed)
+    : m_width(clientWidth), m_height(clientHeight) {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing{sizeof existing};
+    if (!::GetClassInfoExW(instance, L"PixelwrenTestPainted", &existing)) {
+        WNDCLASSEXW wc{sizeof wc};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = instance;
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = L"PixelwrenTestPainted";
+        ::RegisterClassExW(&wc);
+    }
+    const DWORD style = framed ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU) : WS_POPUP;
+    RECT outer{0, 0, clientWidth, clientHeight};
+    ::AdjustWindowRectEx(&outer, style, FALSE, WS_EX_TOPMOST);
+    m_hwnd = ::CreateWindowExW(WS_EX_TOPMOST, L"PixelwrenTestPainted", L"Painted", style, x, y,
+                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                               instance, this);
+    ::SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::ShowWindow(m_hwnd, SW_SHOW);
+    ::UpdateWindow(m_hwnd);
+    PumpMessages(100);
+}
+
+PaintedWindow::~PaintedWindow() { ::DestroyWindow(m_hwnd); }
+
+uint32_t PaintedWindow::ExpectedAt(int x, int y) const {
+    const bool left = x < m_width / 2;
+    const bool top = y < m_height / 2;
+    return Rgb(top ? (left ? kTopLeft : kTopRight) : (left ? kBottomLeft : kBottomRight));
+}
+
+RECT PaintedWindow::WindowRect() const {
+    RECT rect{};
+    ::GetWindowRect(m_hwnd, &rect);
+    return rect;
+}
+
+RECT PaintedWindow::ClientRectOnScreen() const {
+    RECT rect{};
+    ::GetClientRect(m_hwnd, &rect);
+    ::MapWindowPoints(m_hwnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+LRESULT CALLBACK PaintedWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<PaintedWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_ERASEBKGND) {
+        return 1;
+    }
+    if (message == WM_PAINT && self != nullptr) {
+        PaintDc paint(hwnd);
+        const int w = self->m_width;
+        const int h = self->m_height;
+        const struct {
+            RECT rect;
+            COLORREF colour;
+        } quadrants[] = {{{0, 0, w / 2, h / 2}, kTopLeft},
+                         {{w / 2, 0, w, h / 2}, kTopRight},
+                         {{0, h / 2, w / 2, h}, kBottomLeft},
+                         {{w / 2, h / 2, w, h}, kBottomRight}};
+        for (const auto& q : quadrants) {
+            UniqueBrush brush(::CreateSolidBrush(q.colour));
+            ::FillRect(paint.get(), &q.rect, brush.get());
+        }
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void PumpMessages(DWORD milliseconds) {
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    MSG message;
+    do {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        ::Sleep(5);
+    } while (::GetTickCount64() < end);
+}
+
+int ScriptedMessageBoxes::Show(HWND owner, const std::wstring& text, const std::wstring& title,
+                               UINT style) {
+    m_asked.push_back({owner, text, title, style});
+    if (m_answers.empty()) {
+        return IDCANCEL;
+    }
+    const int answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+Picture SolidPicture(int width, int height, COLORREF colour) {
+    WindowDc screen = WindowDc::ForClient(nullptr);
+    UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    {
+        UniqueDc memory(::CreateCompatibleDC(screen.get()));
+        SelectObjectGuard select(memory.get(), bitmap.get());
+        UniqueBrush brush(::CreateSolidBrush(colour));
+        const RECT all{0, 0, width, height};
+        ::FillRect(memory.get(), &all, brush.get());
+    }
+    return CreatePictureFromBitmap(std::move(bitmap), UniquePalette());
+}
+
+Picture PatternPicture(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap section(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    auto* words = static_cast<uint32_t*>(bits);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            words[static_cast<size_t>(y) * width + x] = PatternColour(x, y);
+        }
+    }
+    return CreatePictureFromBitmap(std::move(section), UniquePalette());
+}
+
+GdiExhaustion::GdiExhaustion() {
+    // Every process has a ceiling on GDI handles (10,000 by default on Windows, the size of
+    // the handle table under Wine); stop at the first refusal.
+    for (int i = 0; i < 70000; ++i) {
+        const HBITMAP bitmap = ::CreateBitmap(1, 1, 1, 1, nullptr);
+        if (bitmap == nullptr) {
+            break;
+        }
+        m_held.push_back(bitmap);
+    }
+}
+
+GdiExhaustion::~GdiExhaustion() {
+    for (const HBITMAP bitmap : m_held) {
+        ::DeleteObject(bitmap);
+    }
+}
+
+}  // namespace pw::test

@@ -1,0 +1,107 @@
+// What the Windows tests share: counting GDI objects, windows painted with known colours,
+// reading pixels, scripted message boxes, message pumping.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "capture/picture.h"
+#include "platform/dialogs.h"
+
+namespace pw::test {
+
+// GetGuiResources answers 0 under Wine, so count by asking every handle value for its type.
+int CountGdiObjects();
+
+// Pixels of a bitmap or of the screen, 0x00RRGGBB, rows from the top.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> data;
+    [[nodiscard]] uint32_t At(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
+};
+Pixels ReadBitmap(HBITMAP bitmap);
+Pixels ReadScreen(const RECT& area);
+inline uint32_t Rgb(COLORREF colour) {
+    return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+// A top-most window whose client area shows four quadrants of known colours, with a caption
+// and border unless `framed` is false.
+class PaintedWindow {
+public:
+    static constexpr COLORREF kTopLeft = RGB(220, 20, 60);
+    static constexpr COLORREF kTopRight = RGB(30, 144, 255);
+    static constexpr COLORREF kBottomLeft = RGB(50, 205, 50);
+    static constexpr COLORREF kBottomRight = RGB(255, 215, 0);
+
+    PaintedWindow(int x, int y, int clientWidth, int clientHeight, bool framed = true);
+    PaintedWindow(const PaintedWindow&) = delete;
+    PaintedWindow& operator=(const PaintedWindow&) = delete;
+    ~PaintedWindow();
+
+    [[nodiscard]] HWND Hwnd() const { return m_hwnd; }
+    // The colour the client area shows at a client point.
+    [[nodiscard]] uint32_t ExpectedAt(int x, int y) const;
+    [[nodiscard]] RECT WindowRect() const;
+    [[nodiscard]] RECT ClientRectOnScreen() const;
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    HWND m_hwnd = nullptr;
+    int m_width;
+    int m_height;
+};
+
+// Dispatches the thread's messages for a while, so that windows paint.
+void PumpMessages(DWORD milliseconds);
+
+// Answers message boxes from a script and records what each asked.
+class ScriptedMessageBoxes final : public MessageBoxes {
+public:
+    struct Asked {
+        HWND owner;
+        std::wstring text;
+        std::wstring title;
+        UINT style;
+    };
+    void Answer(int button) { m_answers.push_back(button); }
+    int Show(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override;
+    [[nodiscard]] const std::vector<Asked>& History() const { return m_asked; }
+    [[nodiscard]] size_t Count() const { return m_asked.size(); }
+    [[nodiscard]] const Asked& Last() const { return m_asked.back(); }
+
+private:
+    std::deque<int> m_answers;
+    std::vector<Asked> m_asked;
+};
+
+// A picture of a freshly made bitmap of the given size, filled with one colour.
+Picture SolidPicture(int width, int height, COLORREF colour);
+
+// A picture whose every pixel tells where it is: PatternColour(x, y).
+Picture PatternPicture(int width, int height);
+inline uint32_t PatternColour(int x, int y) {
+    return (static_cast<uint32_t>(x & 0xFF) << 16) | (static_cast<uint32_t>(y & 0xFF) << 8) |
+           static_cast<uint32_t>(((x >> 8) & 0x0F) | (((y >> 8) & 0x0F) << 4));
+}
+
+// Holds nearly every GDI handle the process may have, so that the next GDI call that needs
+// one fails, until destroyed.
+class GdiExhaustion {
+public:
+    GdiExhaustion();
+    GdiExhaustion(const GdiExhaustion&) = delete;
+    GdiExhaustion& operator=(const GdiExhaustion&) = delete;
+    ~GdiExhaustion();
+    [[nodiscard]] size_t Held() const { return m_held.size(); }
+
+private:
+    std::vector<HBITMAP> m_held;
+};
+
+}  // namespace pw::test
