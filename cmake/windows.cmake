@@ -72,3 +72,6 @@ set_tests_properties(${PIXELWREN_ARCH}.env.stop PROPERTIES
 
 add_subdirectory(tests/win)
 add_subdirectory(tests/e2e)
+
+add_executable(pw_bench bench/capture_bench.cpp)
+target_link_libraries(pw_bench PRIVATE pw_win psapi)

@@ -1,0 +1,38 @@
+# make run   build and start Pixelwren under Wine (on its own Xvfb screen when there is no display)
+# make test  build everything and run every test tier
+# make dist  zip the program folder as a user gets it
+# make bench print the benchmarks' ratios
+# Each installs what is missing first (Debian 12, as root).
+SHELL := /bin/bash
+BUILD ?= build
+BUILD_TYPE ?= Release
+CTEST_JOBS ?= 2
+
+.PHONY: all deps configure build test run dist bench clean
+
+all: build
+
+deps:
+	@tools/install-deps
+
+configure: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: configure
+	cmake --build $(BUILD)
+
+test: build
+	ctest --test-dir $(BUILD) -j$(CTEST_JOBS) --output-on-failure
+
+run: build
+	tools/run-pixelwren $(BUILD)
+
+dist: build
+	cmake --build $(BUILD)/win-i686 --target dist
+	@echo "dist: $$(ls $(BUILD)/win-i686/Pixelwren-*.zip)"
+
+bench: build
+	tools/run-bench $(BUILD)
+
+clean:
+	rm -rf $(BUILD)
