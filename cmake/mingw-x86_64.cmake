@@ -1,11 +1,4 @@
-# Cross build of the 64-bit program with Debian's MinGW-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR AMD64)
+# The 64-bit program, built and tested beside the shipped one.
 set(PIXELWREN_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${PIXELWREN_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${PIXELWREN_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${PIXELWREN_TRIPLET}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${PIXELWREN_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

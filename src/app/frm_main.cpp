@@ -186,6 +186,8 @@ void FrmMain::RunCommand(UINT id) {
         ReportFailure(id, L"内存不足。");
     } catch (const std::exception& error) {
         ReportFailure(id, Widen(error.what()));
+    } catch (...) {
+        ReportFailure(id, L"发生了意外错误。");
     }
 }
 

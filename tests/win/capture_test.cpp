@@ -12,6 +12,17 @@ namespace {
 using test::PaintedWindow;
 using test::Pixels;
 
+// How many pixels of a width x height area of `pixels` differ from expected(x, y).
+int Mismatches(const Pixels& pixels, int width, int height, auto&& expected) {
+    int wrong = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            wrong += pixels.At(x, y) != expected(x, y);
+        }
+    }
+    return wrong;
+}
+
 std::wstring FailureOf(auto&& call) {
     try {
         call();
@@ -26,13 +37,7 @@ TEST(CaptureWindowAreaTest, ClientAreaPixelByPixel) {
     const Picture picture = CaptureWindowArea(window.Hwnd(), true, 0, 0, 200, 150);
     ASSERT_EQ(picture.SizeInPixels(), (Size{200, 150}));
     const Pixels pixels = test::ReadBitmap(picture.Bitmap());
-    int wrong = 0;
-    for (int y = 0; y < 150; ++y) {
-        for (int x = 0; x < 200; ++x) {
-            wrong += pixels.At(x, y) != window.ExpectedAt(x, y);
-        }
-    }
-    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(Mismatches(pixels, 200, 150, [&](int x, int y) { return window.ExpectedAt(x, y); }), 0);
     EXPECT_EQ(picture.Palette(), nullptr);  // a true-colour screen needs no palette
 }
 
@@ -41,13 +46,9 @@ TEST(CaptureWindowAreaTest, AreaStartsAtLeftAndTopOfTheClientArea) {
     const Picture picture = CaptureWindowArea(window.Hwnd(), true, 50, 30, 100, 80);
     ASSERT_EQ(picture.SizeInPixels(), (Size{100, 80}));
     const Pixels pixels = test::ReadBitmap(picture.Bitmap());
-    int wrong = 0;
-    for (int y = 0; y < 80; ++y) {
-        for (int x = 0; x < 100; ++x) {
-            wrong += pixels.At(x, y) != window.ExpectedAt(x + 50, y + 30);
-        }
-    }
-    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(
+        Mismatches(pixels, 100, 80, [&](int x, int y) { return window.ExpectedAt(x + 50, y + 30); }),
+        0);
 }
 
 TEST(CaptureWindowAreaTest, WholeWindowIsTheWindowAsTheScreenShowsIt) {
@@ -85,13 +86,7 @@ TEST(CaptureWindowAreaTest, AreaLargerThanTheWindowKeepsTheRequestedSize) {
     const Picture picture = CaptureWindowArea(window.Hwnd(), true, 0, 0, 300, 240);
     ASSERT_EQ(picture.SizeInPixels(), (Size{300, 240}));
     const Pixels pixels = test::ReadBitmap(picture.Bitmap());
-    int wrong = 0;
-    for (int y = 0; y < 80; ++y) {
-        for (int x = 0; x < 120; ++x) {
-            wrong += pixels.At(x, y) != window.ExpectedAt(x, y);
-        }
-    }
-    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(Mismatches(pixels, 120, 80, [&](int x, int y) { return window.ExpectedAt(x, y); }), 0);
 }
 
 TEST(CaptureWindowAreaTest, NothingToCaptureAndFailedCallsLeaveNoObjectBehind) {

@@ -6,19 +6,14 @@
 #include "app/frm_main.h"
 #include "app/ids.h"
 #include "capture/capture.h"
+#include "main_window_fixture.h"
 #include "support.h"
 
 namespace pw {
 namespace {
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public test::MainWindowTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_form.Create());
-        ::ShowWindow(m_form.Hwnd(), SW_SHOWNORMAL);
-        ::SetForegroundWindow(m_form.Hwnd());
-        test::PumpMessages(80);
-    }
     IPictureDisp* Shown() { return m_form.PicBmp().GetPicture().Disp(); }
     RECT ClientOnScreen() const {
         RECT rect{};
@@ -36,9 +31,6 @@ protected:
         }
         return differ;
     }
-
-    test::ScriptedMessageBoxes m_boxes;
-    FrmMain m_form{m_boxes};
 };
 
 TEST_F(CommandsTest, ClientAreaCaptureIsTheClientAreaAsShown) {

@@ -2,20 +2,14 @@
 
 #include "app/frm_main.h"
 #include "app/ids.h"
+#include "main_window_fixture.h"
 #include "support.h"
 
 namespace pw {
 namespace {
 
-class ViewTest : public ::testing::Test {
+class ViewTest : public test::MainWindowTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_form.Create());
-        ::ShowWindow(m_form.Hwnd(), SW_SHOWNORMAL);
-        ::SetForegroundWindow(m_form.Hwnd());
-        test::PumpMessages(50);
-    }
-
     void SetPicture(Picture picture) {
         m_form.PicBmp().SetPicture(std::move(picture));
         m_form.Form_Resize();
@@ -42,9 +36,6 @@ protected:
         ::SetWindowPos(m_form.Hwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
         test::PumpMessages(30);
     }
-
-    test::ScriptedMessageBoxes m_boxes;
-    FrmMain m_form{m_boxes};
 };
 
 TEST_F(ViewTest, EmptyPictureBoxHasItsDesignSize) {
