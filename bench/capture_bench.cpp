@@ -85,7 +85,9 @@ int main() {
 
     // A scroll step against repainting the whole view.
     pw::SystemMessageBoxes boxes;
-    pw::FrmMain form(boxes);
+    // A settings key of the benchmark's own; it is never written, since the form never closes.
+    pw::SettingsStore settings(L"Software\\PixelwrenBench");
+    pw::FrmMain form(boxes, settings);
     form.Create();
     ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
     form.PicBmp().SetPicture(pw::CaptureWholeScreen());

@@ -16,6 +16,29 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
 add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
 
+# Artwork drawn by a small host program at build time, and the manifest of this target.
+set(PIXELWREN_GENERATED ${CMAKE_BINARY_DIR}/generated)
+find_program(PIXELWREN_HOST_CXX NAMES g++ c++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+add_custom_command(
+  OUTPUT ${PIXELWREN_GENERATED}/pixelwren.ico ${PIXELWREN_GENERATED}/toolbar.bmp
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PIXELWREN_GENERATED}
+  COMMAND ${PIXELWREN_HOST_CXX} -std=c++20 -O2 ${CMAKE_SOURCE_DIR}/tools/art/make_art.cpp
+          -o ${PIXELWREN_GENERATED}/make_art
+  COMMAND ${PIXELWREN_GENERATED}/make_art ${PIXELWREN_GENERATED}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/art/make_art.cpp
+  COMMENT "Drawing the icon and toolbar images"
+  VERBATIM)
+if(PIXELWREN_ARCH STREQUAL "i686")
+  set(PIXELWREN_MANIFEST_ARCH X86)
+else()
+  set(PIXELWREN_MANIFEST_ARCH amd64)
+endif()
+configure_file(res/pixelwren.manifest.in ${PIXELWREN_GENERATED}/pixelwren.manifest @ONLY)
+set(PIXELWREN_RESOURCES res/pixelwren.rc)
+set_source_files_properties(res/pixelwren.rc PROPERTIES
+  OBJECT_DEPENDS "${PIXELWREN_GENERATED}/pixelwren.ico;${PIXELWREN_GENERATED}/toolbar.bmp;${PIXELWREN_GENERATED}/pixelwren.manifest")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PIXELWREN_GENERATED}")
+
 add_library(pw_win STATIC
   src/app/commands.cpp
   src/app/controls.cpp
@@ -23,14 +46,17 @@ add_library(pw_win STATIC
   src/app/window.cpp
   src/capture/capture.cpp
   src/capture/picture.cpp
+  src/platform/dpi.cpp
   src/platform/failure.cpp
+  src/platform/process.cpp
+  src/platform/settings.cpp
   src/platform/text.cpp
 )
 target_include_directories(pw_win PUBLIC src)
-target_link_libraries(pw_win PUBLIC pw_core comctl32 dwmapi oleaut32 ole32 uuid gdi32 user32)
+target_link_libraries(pw_win PUBLIC pw_core comctl32 dwmapi oleaut32 ole32 uuid gdi32 user32 advapi32)
 target_compile_options(pw_win PRIVATE ${PIXELWREN_WARNINGS})
 
-add_executable(Pixelwren WIN32 src/app/main.cpp res/pixelwren.rc)
+add_executable(Pixelwren WIN32 src/app/main.cpp ${PIXELWREN_RESOURCES})
 target_link_libraries(Pixelwren PRIVATE pw_win)
 target_link_options(Pixelwren PRIVATE -municode -s)
 target_compile_options(Pixelwren PRIVATE ${PIXELWREN_WARNINGS})

@@ -1,5 +1,6 @@
 #include "app/commands.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,22 +11,77 @@ namespace pw {
 
 namespace {
 
+using F = FrmMain;
+
 const MenuEntry kMenu[] = {
-    {1, "mnuCapture", L"捕获(&C)", 0, {}, 0, nullptr},
-    {2, "mnuScreen", L"整个屏幕(&S)", ids::kMnuScreen, {}, 5, &FrmMain::mnuScreen_Click},
-    {2, "H", L"-", 0, {}, 0, nullptr},
-    {2, "mnuAtiveWindow", L"延时捕获(&A)", ids::kMnuAtiveWindow, {}, 7,
-     &FrmMain::mnuAtiveWindow_Click},
-    {2, "mnuClient", L"当前工作区(&C)", ids::kMnuClient, {}, 8, &FrmMain::mnuClient_Click},
-    {2, "iiii", L"-", 0, {}, 0, nullptr},
-    {2, "mnuTitleBar", L"当前窗口(&F)", ids::kMnuTitleBar, {}, 9, &FrmMain::mnuTitleBar_Click},
+    {1, "mnuFile", L"文件(&F)", 0, {}, {}, nullptr},
+    {2, "mnuOpen", L"打开(&O)", ids::kMnuOpen, {}, {2}, &F::mnuOpen_Click},
+    {2, "mnusave", L"保存(&S)", ids::kMnuSave, {'S'}, {3}, &F::mnusave_Click},
+    {2, "vvv", L"-", 0, {}, {}, nullptr},
+    {2, "mnuClear", L"取消捕获(&C)", ids::kMnuClear, {}, {}, &F::mnuClear_Click},
+    {2, "ll", L"-", 0, {}, {}, nullptr},
+    {2, "mnuWallpaper", L"设置为墙纸", ids::kMnuWallpaper, {'W'}, {13}, &F::mnuWallpaper_Click},
+    {2, "mnuClearWall", L"清除墙纸", ids::kMnuClearWall, {'C'}, {}, &F::mnuClearWall_Click},
+    {2, "lll", L"-", 0, {}, {}, nullptr},
+    {2, "mnuprint", L"打印(&P)", ids::kMnuPrint, {}, {14}, &F::mnuprint_Click},
+    {2, "llll", L"-", 0, {}, {}, nullptr},
+    {2, "mnuExit", L"退出(&X)", ids::kMnuExit, {'Q'}, {}, &F::mnuExit_Click},
+    {1, "mnuCapture", L"捕获(&C)", 0, {}, {}, nullptr},
+    {2, "mnuScreen", L"整个屏幕(&S)", ids::kMnuScreen, {}, {5}, &F::mnuScreen_Click},
+    {2, "mnuDistrict", L"自由捕获(&D)", ids::kMnuDistrict, {}, {6}, &F::mnuDistrict_Click},
+    {2, "H", L"-", 0, {}, {}, nullptr},
+    {2, "mnuAtiveWindow", L"延时捕获(&A)", ids::kMnuAtiveWindow, {}, {7}, &F::mnuAtiveWindow_Click},
+    // Button 10's tooltip says "capture work area": it runs this capture as well as button 8.
+    {2, "mnuClient", L"当前工作区(&C)", ids::kMnuClient, {}, {8, 10}, &F::mnuClient_Click},
+    {2, "iiii", L"-", 0, {}, {}, nullptr},
+    {2, "mnuTitleBar", L"当前窗口(&F)", ids::kMnuTitleBar, {}, {9}, &F::mnuTitleBar_Click},
+    // Shown greyed: it has no command.
+    {2, "mnuScroll", L"滚动窗口(&S)", ids::kMnuScroll, {}, {}, nullptr, false},
+    {1, "mnuView", L"图像(&I)", 0, {}, {}, nullptr},
+    {2, "mnuMspaint", L"用画图编辑", ids::kMnuMspaint, {}, {12}, &F::mnuMspaint_Click},
+    {2, "mnuline", L"-", 0, {}, {}, nullptr},
+    {2, "mnuLanguage", L"选择语言(&L)", 0, {}, {}, nullptr},
+    {3, "mnuChinese", L"简体中文(&C)", ids::kMnuChinese, {}, {}, &F::mnuChinese_Click},
+    {3, "mnuEnglish", L"英语(&English)", ids::kMnuEnglish, {}, {}, &F::mnuEnglish_Click},
+    {1, "mnuhelp", L"帮助(&H)", 0, {}, {}, nullptr},
+    {2, "mnuHowto", L"帮助主题(H)", ids::kMnuHowto, {}, {16}, &F::mnuHowto_Click},
+    {2, "gg", L"-", 0, {}, {}, nullptr},
+    {2, "mnuAbout", L"关于Pixelwren(&A)...", ids::kMnuAbout, {}, {17}, &F::mnuAbout_Click},
 };
 
-bool IsSeparator(const MenuEntry& entry) { return entry.caption[0] == L'-' && entry.caption[1] == 0; }
+constexpr ToolbarKind P = ToolbarKind::Placeholder;
+constexpr ToolbarKind B = ToolbarKind::Button;
+constexpr ToolbarKind S = ToolbarKind::Separator;
 
-std::wstring ShortcutText(Shortcut shortcut) {
-    return std::wstring(L"Ctrl+") + static_cast<wchar_t>(shortcut.virtualKey);
-}
+const ToolbarPosition kToolbar[kToolbarButtons] = {
+    {P, nullptr, 0},
+    {B, L"打开", 1},
+    {B, L"保存图片", 2},
+    {P, nullptr, 0},
+    {B, L"捕获全屏", 6},
+    {B, L"区域到剪切板", 3},
+    {B, L"延时捕获活动窗口", 7},
+    {B, L"捕获当前窗口", 8},
+    {B, L"捕获当前窗口", 9},
+    {B, L"捕获工作区", 10},
+    {P, nullptr, 0},
+    {B, L"用画图编辑", 12},
+    {B, L"设为墙纸", 20},
+    {B, L"打印", 21},
+    {S, nullptr, 0},
+    {B, L"帮助", 23},
+    {B, L"关于", 18},
+};
+
+struct ImageKeyEntry {
+    int index;
+    const char* key;
+};
+const ImageKeyEntry kImageKeys[] = {
+    {1, "Open"}, {2, "Save"}, {3, "Capture Rectangle"}, {4, "Capture Full Screen"}, {22, "CopyToClipboard"},
+};
+
+bool IsSeparator(const MenuEntry& entry) { return std::wcscmp(entry.caption, L"-") == 0; }
 
 }  // namespace
 
@@ -40,13 +96,20 @@ const MenuEntry* FindCommand(UINT id) {
     return nullptr;
 }
 
-const MenuEntry* FindToolbarCommand(int index) {
+const MenuEntry* FindMenuEntry(const char* name) {
     for (const MenuEntry& entry : kMenu) {
-        if (entry.toolbarIndex == index && index != 0) {
+        if (std::strcmp(entry.name, name) == 0) {
             return &entry;
         }
     }
     return nullptr;
+}
+
+std::wstring ShortcutText(Shortcut shortcut) {
+    if (shortcut.virtualKey == 0) {
+        return {};
+    }
+    return std::wstring(L"Ctrl+") + static_cast<wchar_t>(shortcut.virtualKey);
 }
 
 HMENU BuildMenuBar(std::span<const MenuEntry> table) {
@@ -88,6 +151,31 @@ HACCEL BuildAccelerators(std::span<const MenuEntry> table) {
         return nullptr;
     }
     return ::CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size()));
+}
+
+std::span<const ToolbarPosition> ToolbarTable() { return kToolbar; }
+
+UINT ToolbarCommand(int index) {
+    if (index < 2 || index > kToolbarButtons) {
+        return 0;
+    }
+    for (const MenuEntry& entry : kMenu) {
+        for (const int button : entry.toolbar) {
+            if (button == index) {
+                return entry.id;
+            }
+        }
+    }
+    return 0;
+}
+
+const char* ImageKey(int index) {
+    for (const ImageKeyEntry& entry : kImageKeys) {
+        if (entry.index == index) {
+            return entry.key;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace pw

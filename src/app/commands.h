@@ -1,10 +1,12 @@
 // The command table: one row per menu entry, in display order. It builds the menu bar and the
-// accelerators, and the toolbar's dispatch looks commands up in it by button index.
+// accelerators, and the toolbar's dispatch finds its commands in it by button index.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <span>
+#include <string>
 
 namespace pw {
 
@@ -20,7 +22,7 @@ struct MenuEntry {
     const wchar_t* caption;  // built-in caption; "-" makes a separator
     UINT id;                 // WM_COMMAND identifier; 0 for menus and separators
     Shortcut shortcut;
-    int toolbarIndex;  // the toolbar button (from 1) that runs the same command, or 0
+    std::array<int, 2> toolbar;  // toolbar buttons (numbered from 1) that run it; 0: none
     void (FrmMain::*handler)();
     bool enabled = true;
 };
@@ -28,12 +30,38 @@ struct MenuEntry {
 std::span<const MenuEntry> MenuTable();
 // The entry with a command of this id, or null.
 const MenuEntry* FindCommand(UINT id);
-// The entry whose command a toolbar button of this index runs, or null.
-const MenuEntry* FindToolbarCommand(int index);
+// The entry with this name, or null.
+const MenuEntry* FindMenuEntry(const char* name);
 
 // The menu bar of the table; captions carry their shortcut after a tab ("保存(&S)\tCtrl+S").
 HMENU BuildMenuBar(std::span<const MenuEntry> table);
 // Ctrl+key accelerators for every entry with a shortcut; null when there are none.
 HACCEL BuildAccelerators(std::span<const MenuEntry> table);
+// "Ctrl+S" for Ctrl and S; empty for none.
+std::wstring ShortcutText(Shortcut shortcut);
+
+// The toolbar: seventeen positions numbered from 1. A placeholder is an empty gap, a
+// separator the toolbar's dividing line; only buttons have a tooltip, an image and a command.
+enum class ToolbarKind { Placeholder, Button, Separator };
+
+struct ToolbarPosition {
+    ToolbarKind kind;
+    const wchar_t* tooltip;
+    int image;  // in ImageList1, numbered from 1; 0 for none
+};
+
+inline constexpr int kToolbarButtons = 17;
+std::span<const ToolbarPosition> ToolbarTable();
+
+// The command id that clicking toolbar button `index` runs, or 0 when that index runs nothing
+// (below 2, above 17, a placeholder or the separator).
+UINT ToolbarCommand(int index);
+
+// ImageList1: 23 images of 16 by 16, silver as the mask colour; five of them carry keys.
+inline constexpr int kToolbarImageCount = 23;
+inline constexpr int kToolbarImageSize = 16;
+inline constexpr COLORREF kToolbarMaskColour = RGB(192, 192, 192);
+// The key of image `index` (from 1), or null for an image without one.
+const char* ImageKey(int index);
 
 }  // namespace pw

@@ -177,6 +177,11 @@ std::optional<int64_t> ScrollBar::RequestedValue(int code) const {
 
 // Toolbar
 
+namespace {
+// The gap of a placeholder: the width the toolbar gives a separator.
+constexpr int kPlaceholderWidth = 8;
+}  // namespace
+
 bool Toolbar::Create(HWND parent, int id, int heightPixels) {
     m_height = heightPixels;
     m_hwnd = ::CreateWindowExW(
@@ -195,6 +200,54 @@ int Toolbar::HeightPixels() const {
     RECT rect{};
     ::GetWindowRect(m_hwnd, &rect);
     return rect.bottom - rect.top;
+}
+
+void Toolbar::SetHeightPixels(int heightPixels) {
+    m_height = heightPixels;
+    RECT rect{};
+    ::GetWindowRect(m_hwnd, &rect);
+    Fit(rect.right - rect.left);
+}
+
+void Toolbar::AddPositions(std::span<const ToolbarPosition> table, HIMAGELIST images,
+                           UINT commandBase) {
+    ::SendMessageW(m_hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    // No text under the images: a button's text becomes its tooltip.
+    ::SendMessageW(m_hwnd, TB_SETMAXTEXTROWS, 0, 0);
+    std::vector<TBBUTTON> buttons;
+    for (size_t i = 0; i < table.size(); ++i) {
+        const ToolbarPosition& position = table[i];
+        TBBUTTON button{};
+        button.idCommand = static_cast<int>(commandBase + i + 1);
+        switch (position.kind) {
+            case ToolbarKind::Button:
+                button.iBitmap = position.image - 1;
+                button.fsState = TBSTATE_ENABLED;
+                button.fsStyle = BTNS_BUTTON;
+                button.iString = reinterpret_cast<INT_PTR>(position.tooltip);
+                break;
+            case ToolbarKind::Separator:
+                button.fsStyle = BTNS_SEP;
+                break;
+            case ToolbarKind::Placeholder:
+                // An empty gap: a disabled button without image or text, as wide as a
+                // separator (a separator would draw its line).
+                button.iBitmap = I_IMAGENONE;
+                button.fsStyle = BTNS_BUTTON;
+                break;
+        }
+        buttons.push_back(button);
+    }
+    ::SendMessageW(m_hwnd, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    for (size_t i = 0; i < table.size(); ++i) {
+        if (table[i].kind != ToolbarKind::Placeholder) {
+            continue;
+        }
+        TBBUTTONINFOW info{sizeof info};
+        info.dwMask = TBIF_SIZE;
+        info.cx = static_cast<WORD>(kPlaceholderWidth);
+        ::SendMessageW(m_hwnd, TB_SETBUTTONINFOW, commandBase + i + 1, reinterpret_cast<LPARAM>(&info));
+    }
 }
 
 void Toolbar::Fit(int parentWidthPixels) {

@@ -5,12 +5,15 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "app/commands.h"
 #include "app/window.h"
 #include "capture/picture.h"
 #include "core/units.h"
@@ -80,13 +83,18 @@ private:
     int32_t m_page = 0;
 };
 
-// The toolbar along the top of the client area; a fixed height, the full width.
+// The toolbar along the top of the client area; a fixed height, the full width. Buttons show
+// images only; their texts serve as tooltips.
 class Toolbar {
 public:
     bool Create(HWND parent, int id, int heightPixels);
     [[nodiscard]] HWND Hwnd() const { return m_hwnd; }
     [[nodiscard]] int HeightPixels() const;
+    void SetHeightPixels(int heightPixels);
     void Fit(int parentWidthPixels);
+    // Adds the positions of the table in order; the button at position n (from 1) sends
+    // WM_COMMAND with commandBase + n.
+    void AddPositions(std::span<const ToolbarPosition> table, HIMAGELIST images, UINT commandBase);
 
 private:
     HWND m_hwnd = nullptr;

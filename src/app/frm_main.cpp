@@ -1,14 +1,20 @@
 #include "app/frm_main.h"
 
 #include <windowsx.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <new>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/commands.h"
 #include "app/ids.h"
 #include "core/captions.h"
+#include "core/placement.h"
 #include "core/rounding.h"
+#include "platform/dpi.h"
 #include "platform/failure.h"
 #include "platform/text.h"
 
@@ -26,6 +32,60 @@ TwipsPerPixel ScreenUnits() {
                                                      ::GetDeviceCaps(screen, LOGPIXELSY));
     ::ReleaseDC(nullptr, screen);
     return units;
+}
+
+// The local date and time in the user's short date and long time formats.
+std::wstring NowAsText() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    wchar_t date[128] = {};
+    wchar_t time[128] = {};
+    ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128, nullptr);
+    ::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, time, 128);
+    return std::wstring(date) + L" " + time;
+}
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
+    MONITORINFO info{sizeof info};
+    if (::GetMonitorInfoW(monitor, &info)) {
+        auto* areas = reinterpret_cast<std::vector<MonitorArea>*>(context);
+        const RECT& m = info.rcMonitor;
+        const RECT& w = info.rcWork;
+        areas->push_back({{m.left, m.top, m.right, m.bottom}, {w.left, w.top, w.right, w.bottom}});
+    }
+    return TRUE;
+}
+
+std::vector<MonitorArea> Monitors() {
+    std::vector<MonitorArea> areas;
+    ::EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&areas));
+    return areas;
+}
+
+std::optional<std::string> ReadSetting(const SettingsStore& settings, const wchar_t* key) {
+    const std::optional<std::wstring> text = settings.Read(ids::kSettingsSection, key);
+    return text ? std::optional<std::string>(Narrow(*text)) : std::nullopt;
+}
+
+HICON LoadProgramIcon(int size) {
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                           MAKEINTRESOURCEW(ids::kIconResource), IMAGE_ICON, size,
+                                           size, LR_DEFAULTCOLOR | LR_SHARED));
+}
+
+HIMAGELIST CreateToolbarImages() {
+    HIMAGELIST list = ::ImageList_Create(kToolbarImageSize, kToolbarImageSize, ILC_COLOR24 | ILC_MASK,
+                                         kToolbarImageCount, 0);
+    const auto strip = static_cast<HBITMAP>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ids::kToolbarBitmapResource),
+                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (list != nullptr && strip != nullptr) {
+        ::ImageList_AddMasked(list, strip, kToolbarMaskColour);
+    }
+    if (strip != nullptr) {
+        ::DeleteObject(strip);
+    }
+    return list;
 }
 
 // Puts a minimised window back on the screen, active and in the normal state, also when the
@@ -54,18 +114,26 @@ private:
 
 }  // namespace
 
-FrmMain::FrmMain(MessageBoxes& boxes) : m_boxes(boxes), m_units(ScreenUnits()) {}
+FrmMain::FrmMain(MessageBoxes& boxes, SettingsStore& settings)
+    : m_boxes(boxes), m_settings(settings), m_units(ScreenUnits()) {}
 
 FrmMain::~FrmMain() {
+    if (Hwnd() != nullptr) {
+        ::DestroyWindow(Hwnd());
+    }
     if (m_accelerators != nullptr) {
         ::DestroyAcceleratorTable(m_accelerators);
+    }
+    if (m_imageList1 != nullptr) {
+        ::ImageList_Destroy(m_imageList1);
     }
 }
 
 bool FrmMain::Create() {
     ClassSpec windowClass{ids::kMainWindowClass};
     windowClass.background = ::GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    windowClass.icon = LoadProgramIcon(::GetSystemMetrics(SM_CXICON));
+    windowClass.smallIcon = LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON));
     CreateSpec spec;
     spec.title = kAppTitle;
     spec.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -80,16 +148,77 @@ bool FrmMain::Create() {
         return false;
     }
     m_accelerators = BuildAccelerators(MenuTable());
+    m_units = TwipsPerPixelForDpi(static_cast<int>(DpiForWindow(Hwnd())),
+                                  static_cast<int>(DpiForWindow(Hwnd())));
     CreateControls();
     RECT client{};
     ::GetClientRect(Hwnd(), &client);
     OnSize(SIZE_RESTORED, client.right, client.bottom);
+    Form_Load();
     return true;
+}
+
+void FrmMain::Form_Load() {
+    // Set once: the time the program started, not the time now.
+    m_statusBar1.SetPanelText(2, NowAsText());
+    RestorePlacement();
+}
+
+void FrmMain::RestorePlacement() {
+    const PlacementTwips placement{
+        ParsePlacementValue(ReadSetting(m_settings, L"MainLeft"), PlacementField::Left),
+        ParsePlacementValue(ReadSetting(m_settings, L"MainTop"), PlacementField::Top),
+        ParsePlacementValue(ReadSetting(m_settings, L"MainWidth"), PlacementField::Width),
+        ParsePlacementValue(ReadSetting(m_settings, L"MainHeight"), PlacementField::Height)};
+    const RECT px = ToPixels({placement.left, placement.top, placement.width, placement.height}, m_units);
+    // A window stored on a monitor that is gone comes back where the user can see it.
+    const Rect shown = KeepOnScreen({px.left, px.top, px.right, px.bottom}, Monitors());
+    ::SetWindowPos(Hwnd(), nullptr, shown.left, shown.top, shown.right - shown.left,
+                   shown.bottom - shown.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FrmMain::SaveWindowPlacement() {
+    if (::IsIconic(Hwnd())) {
+        return;
+    }
+    // A maximised window stores its maximised rectangle.
+    RECT rect{};
+    ::GetWindowRect(Hwnd(), &rect);
+    const struct {
+        const wchar_t* key;
+        float twips;
+    } values[] = {{L"MainLeft", PixelsToTwips(rect.left, m_units.x)},
+                  {L"MainTop", PixelsToTwips(rect.top, m_units.y)},
+                  {L"MainWidth", PixelsToTwips(rect.right - rect.left, m_units.x)},
+                  {L"MainHeight", PixelsToTwips(rect.bottom - rect.top, m_units.y)}};
+    for (const auto& value : values) {
+        m_settings.Write(ids::kSettingsSection, value.key, Widen(FormatPlacementValue(value.twips)));
+    }
+}
+
+void FrmMain::AskToSaveCapture(bool& /*cancel*/) {
+    // Saving comes with the document commands; until then there is nothing to offer.
+}
+
+bool FrmMain::Form_Unload() {
+    bool cancel = false;
+    try {
+        SaveWindowPlacement();
+        AskToSaveCapture(cancel);
+    } catch (const Failure& failure) {
+        // Closing must never lose a capture: with one unsaved, the window stays open.
+        m_boxes.Show(Hwnd(), L"关闭窗口时出错。\n\n" + failure.Cause(), kMessageTitle,
+                     MB_OK | MB_ICONWARNING);
+        cancel = cancel || m_imageUnsaved;
+    }
+    return !cancel;
 }
 
 void FrmMain::CreateControls() {
     const HWND self = Hwnd();
     m_toolbar1.Create(self, ids::kToolbar1, TwipsToPixels(kToolbarHeight, m_units.y));
+    m_imageList1 = CreateToolbarImages();
+    m_toolbar1.AddPositions(ToolbarTable(), m_imageList1, ids::kToolbarCommandBase);
     m_statusBar1.Create(self, ids::kStatusBar1);
     m_statusBar1.SetPanelText(1, kWelcomeText);
     m_statusBar1.SetPanelTip(1, kWelcomeText);
@@ -104,8 +233,9 @@ void FrmMain::CreateControls() {
     m_picBmp.Create(m_picScroll.Hwnd(), ids::kPicBmp,
                     ToPixels({0, 0, view::kEmptyPictureWidth, view::kEmptyPictureHeight}, m_units),
                     COLOR_APPWORKSPACE, true);
-    const int barWidth = ::GetSystemMetrics(SM_CXVSCROLL);
-    const int barHeight = ::GetSystemMetrics(SM_CYHSCROLL);
+    const UINT dpi = DpiForWindow(self);
+    const int barWidth = MetricForDpi(SM_CXVSCROLL, dpi);
+    const int barHeight = MetricForDpi(SM_CYHSCROLL, dpi);
     RECT h = ToPixels({0, design.hBarTop, design.hBarWidth, 0}, m_units);
     h.bottom = h.top + barHeight;
     RECT v = ToPixels({design.vBarLeft, view::kViewportTop, 0, design.vBarHeight}, m_units);
@@ -171,6 +301,33 @@ void FrmMain::mnuTitleBar_Click() {
 void FrmMain::mnuClient_Click() {
     PlacePicture(CaptureClientArea(ClientExtent()));
     Form_Resize();
+}
+
+// Commands that come with the document, free-area, language and help subsystems; until then
+// they do nothing.
+void FrmMain::mnuOpen_Click() {}
+void FrmMain::mnusave_Click() {}
+void FrmMain::mnuClear_Click() {}
+void FrmMain::mnuWallpaper_Click() {}
+void FrmMain::mnuClearWall_Click() {}
+void FrmMain::mnuprint_Click() {}
+void FrmMain::mnuDistrict_Click() {}
+void FrmMain::mnuMspaint_Click() {}
+void FrmMain::mnuChinese_Click() {}
+void FrmMain::mnuEnglish_Click() {}
+void FrmMain::mnuHowto_Click() {}
+void FrmMain::mnuAbout_Click() {}
+
+void FrmMain::mnuExit_Click() {
+    TerminateProcessById(m_helpViewer);
+    // Straight to the window's end: the close handling does not run.
+    ::DestroyWindow(Hwnd());
+}
+
+void FrmMain::Toolbar1_ButtonClick(int index) {
+    if (const UINT id = ToolbarCommand(index); id != 0) {
+        RunCommand(id);
+    }
 }
 
 void FrmMain::RunCommand(UINT id) {
@@ -336,6 +493,30 @@ void FrmMain::OnMouseWheel(int delta, bool horizontal) {
     ScrollBy(bar, horizontal ? notches * step : -notches * step);
 }
 
+void FrmMain::ApplyDpi(UINT dpi) {
+    m_units = TwipsPerPixelForDpi(static_cast<int>(dpi), static_cast<int>(dpi));
+    m_toolbar1.SetHeightPixels(TwipsToPixels(kToolbarHeight, m_units.y));
+    // The bars take the new system thickness; the next layout places them.
+    RECT h{};
+    ::GetWindowRect(m_hScroll1.Hwnd(), &h);
+    ::SetWindowPos(m_hScroll1.Hwnd(), nullptr, 0, 0, h.right - h.left, MetricForDpi(SM_CYHSCROLL, dpi),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT v{};
+    ::GetWindowRect(m_vScroll1.Hwnd(), &v);
+    ::SetWindowPos(m_vScroll1.Hwnd(), nullptr, 0, 0, MetricForDpi(SM_CXVSCROLL, dpi), v.bottom - v.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FrmMain::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    ApplyDpi(dpi);
+    ::SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The size may not have changed; the view is laid out for the new scale all the same.
+    RECT client{};
+    ::GetClientRect(Hwnd(), &client);
+    OnSize(SIZE_RESTORED, client.right, client.bottom);
+}
+
 void FrmMain::OnSize(UINT kind, int width, int /*height*/) {
     if (kind == SIZE_MINIMIZED) {
         return;
@@ -356,7 +537,20 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 RunCommand(LOWORD(wParam));
                 return 0;
             }
+            if (reinterpret_cast<HWND>(lParam) == m_toolbar1.Hwnd()) {
+                Toolbar1_ButtonClick(static_cast<int>(LOWORD(wParam)) -
+                                     static_cast<int>(ids::kToolbarCommandBase));
+                return 0;
+            }
             break;
+        case WM_CLOSE:
+            if (Form_Unload()) {
+                ::DestroyWindow(Hwnd());
+            }
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_HSCROLL:
         case WM_VSCROLL: {
             const HWND bar = reinterpret_cast<HWND>(lParam);

@@ -12,6 +12,8 @@
 #include "core/units.h"
 #include "core/view_layout.h"
 #include "platform/dialogs.h"
+#include "platform/process.h"
+#include "platform/settings.h"
 
 namespace pw {
 
@@ -36,17 +38,46 @@ inline constexpr float kDefaultHeight = 6500.0f;
 
 class FrmMain : public Window {
 public:
-    explicit FrmMain(MessageBoxes& boxes);
+    FrmMain(MessageBoxes& boxes, SettingsStore& settings);
 
-    // Creates the window with its menu and controls, hidden, at the default placement, and
-    // lays the view out for it.
+    // Creates the window with its menu, toolbar and controls, then runs the load: the start
+    // time into status panel 2 and the stored placement. The window is not shown yet.
     bool Create();
 
-    // Capture commands.
+    // File menu.
+    void mnuOpen_Click();
+    void mnusave_Click();
+    void mnuClear_Click();
+    void mnuWallpaper_Click();
+    void mnuClearWall_Click();
+    void mnuprint_Click();
+    // Ends the help viewer this program started, if it still runs, and the program at once:
+    // no placement stored, no question about an unsaved capture.
+    void mnuExit_Click();
+    // Capture menu.
     void mnuScreen_Click();
+    void mnuDistrict_Click();
     void mnuAtiveWindow_Click();
     void mnuTitleBar_Click();
     void mnuClient_Click();
+    // Image menu.
+    void mnuMspaint_Click();
+    void mnuChinese_Click();
+    void mnuEnglish_Click();
+    // Help menu.
+    void mnuHowto_Click();
+    void mnuAbout_Click();
+
+    // The toolbar's dispatch: runs the command of button `index` (from 1), if it has one.
+    void Toolbar1_ButtonClick(int index);
+
+    // Writes the window's rectangle in twips to the settings store, unless the window is
+    // minimised. Throws Failure when the store cannot be written.
+    void SaveWindowPlacement();
+
+    // The close handling: stores the placement and asks about an unsaved capture. Returns
+    // whether the close goes ahead.
+    bool Form_Unload();
 
     // The resize handling: lays the view out for the window's size and the picture.
     void Form_Resize();
@@ -59,6 +90,9 @@ public:
     [[nodiscard]] const TwipsPerPixel& Units() const { return m_units; }
     [[nodiscard]] HMENU Menu() const { return ::GetMenu(Hwnd()); }
     [[nodiscard]] HACCEL Accelerators() const { return m_accelerators; }
+    [[nodiscard]] HIMAGELIST ImageList1() const { return m_imageList1; }
+    // The help viewer last started; its process is what the Exit command ends.
+    [[nodiscard]] StartedProcess& HelpViewerProcess() { return m_helpViewer; }
 
     [[nodiscard]] PictureBox& picScroll() { return m_picScroll; }
     [[nodiscard]] PictureBox& PicBmp() { return m_picBmp; }
@@ -80,6 +114,13 @@ protected:
 
 private:
     void CreateControls();
+    void Form_Load();
+    void RestorePlacement();
+    // The question about an unsaved capture, asked while the window closes; setting `cancel`
+    // keeps the window open.
+    void AskToSaveCapture(bool& cancel);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void ApplyDpi(UINT dpi);
     void OnSize(UINT kind, int width, int height);
     void OnScroll(ScrollBar& bar, int code);
     void ScrollBy(ScrollBar& bar, int64_t delta);
@@ -95,8 +136,11 @@ private:
     [[nodiscard]] std::wstring CommandName(UINT id) const;
 
     MessageBoxes& m_boxes;
+    SettingsStore& m_settings;
     TwipsPerPixel m_units;
     HACCEL m_accelerators = nullptr;
+    HIMAGELIST m_imageList1 = nullptr;
+    StartedProcess m_helpViewer;
     bool m_imageUnsaved = false;
     int m_wheelRemainder = 0;
 

@@ -15,6 +15,17 @@ inline constexpr int kPicBmp = 13;
 inline constexpr int kHScroll1 = 14;
 inline constexpr int kVScroll1 = 15;
 
+// Toolbar button n (numbered from 1) sends WM_COMMAND with kToolbarCommandBase + n.
+inline constexpr unsigned kToolbarCommandBase = 1500;
+
+// Resources.
+inline constexpr int kIconResource = 1;
+inline constexpr int kToolbarBitmapResource = 200;
+
+// The per-user settings store: HKEY_CURRENT_USER\<key>\<section>, REG_SZ values.
+inline constexpr wchar_t kSettingsKey[] = L"Software\\影雀(Pixelwren) v1.0";
+inline constexpr wchar_t kSettingsSection[] = L"Settings";
+
 // Menu commands, as WM_COMMAND identifiers.
 inline constexpr unsigned kMnuOpen = 1101;
 inline constexpr unsigned kMnuSave = 1102;

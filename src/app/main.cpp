@@ -2,6 +2,7 @@
 #include <commctrl.h>
 
 #include "app/frm_main.h"
+#include "app/ids.h"
 #include "platform/com.h"
 #include "platform/failure.h"
 
@@ -13,7 +14,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     ::InitCommonControlsEx(&controls);
 
     pw::SystemMessageBoxes boxes;
-    pw::FrmMain form(boxes);
+    pw::SettingsStore settings(pw::ids::kSettingsKey);
+    pw::FrmMain form(boxes, settings);
     if (!form.Create()) {
         const std::wstring cause = pw::DescribeFailedCall(L"CreateWindowEx", ::GetLastError());
         boxes.Show(nullptr, L"主窗口无法创建。\n\n" + cause, pw::kMessageTitle, MB_OK | MB_ICONERROR);

@@ -181,25 +181,5 @@ TEST_F(CommandsTest, FailingPlatformCallsAreReportedAndChangeNothing) {
     EXPECT_TRUE(m_form.ImageUnsaved());
 }
 
-TEST_F(CommandsTest, CaptureMenuCarriesItsCommands) {
-    const HMENU bar = m_form.Menu();
-    ASSERT_NE(bar, nullptr);
-    wchar_t text[64] = {};
-    ::GetMenuStringW(bar, 0, text, 64, MF_BYPOSITION);
-    EXPECT_STREQ(text, L"捕获(&C)");
-    const HMENU capture = ::GetSubMenu(bar, 0);
-    const struct {
-        UINT id;
-        const wchar_t* caption;
-    } items[] = {{ids::kMnuScreen, L"整个屏幕(&S)"},
-                 {ids::kMnuAtiveWindow, L"延时捕获(&A)"},
-                 {ids::kMnuClient, L"当前工作区(&C)"},
-                 {ids::kMnuTitleBar, L"当前窗口(&F)"}};
-    for (const auto& item : items) {
-        ::GetMenuStringW(capture, item.id, text, 64, MF_BYCOMMAND);
-        EXPECT_STREQ(text, item.caption);
-    }
-}
-
 }  // namespace
 }  // namespace pw

@@ -1,12 +1,32 @@
-// A real main window, shown and active, whose message boxes a test answers.
+// A real main window, shown and active, whose message boxes a test answers and whose
+// settings go to a registry key of the test's own, removed afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/frm_main.h"
+#include "platform/settings.h"
 #include "support.h"
 
 namespace pw::test {
+
+// HKEY_CURRENT_USER\Software\PixelwrenTests\<name>, deleted when the object goes.
+class TestSettingsKey {
+public:
+    TestSettingsKey();
+    TestSettingsKey(const TestSettingsKey&) = delete;
+    TestSettingsKey& operator=(const TestSettingsKey&) = delete;
+    ~TestSettingsKey();
+    [[nodiscard]] const std::wstring& Path() const { return m_path; }
+    // A value of the Settings section as stored, or "(missing)".
+    [[nodiscard]] std::wstring Value(const wchar_t* key) const;
+    void Set(const wchar_t* key, const std::wstring& text);
+
+private:
+    std::wstring m_path;
+};
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -17,8 +37,10 @@ protected:
         PumpMessages(80);
     }
 
+    TestSettingsKey m_key;
+    SettingsStore m_settings{m_key.Path()};
     ScriptedMessageBoxes m_boxes;
-    FrmMain m_form{m_boxes};
+    FrmMain m_form{m_boxes, m_settings};
 };
 
 }  // namespace pw::test

@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/ids.h"
+#include "main_window_fixture.h"
+
+namespace pw {
+namespace {
+
+struct Item {
+    int level;
+    std::wstring caption;  // as the menu shows it, shortcut after a tab; "-" for a separator
+    const char* name;      // null for separators
+    bool grayed = false;
+};
+
+// The menu bar as a user must find it.
+const std::vector<Item>& ExpectedMenu() {
+    static const std::vector<Item> items = {
+        {1, L"文件(&F)", "mnuFile"},
+        {2, L"打开(&O)", "mnuOpen"},
+        {2, L"保存(&S)\tCtrl+S", "mnusave"},
+        {2, L"-", nullptr},
+        {2, L"取消捕获(&C)", "mnuClear"},
+        {2, L"-", nullptr},
+        {2, L"设置为墙纸\tCtrl+W", "mnuWallpaper"},
+        {2, L"清除墙纸\tCtrl+C", "mnuClearWall"},
+        {2, L"-", nullptr},
+        {2, L"打印(&P)", "mnuprint"},
+        {2, L"-", nullptr},
+        {2, L"退出(&X)\tCtrl+Q", "mnuExit"},
+        {1, L"捕获(&C)", "mnuCapture"},
+        {2, L"整个屏幕(&S)", "mnuScreen"},
+        {2, L"自由捕获(&D)", "mnuDistrict"},
+        {2, L"-", nullptr},
+        {2, L"延时捕获(&A)", "mnuAtiveWindow"},
+        {2, L"当前工作区(&C)", "mnuClient"},
+        {2, L"-", nullptr},
+        {2, L"当前窗口(&F)", "mnuTitleBar"},
+        {2, L"滚动窗口(&S)", "mnuScroll", true},
+        {1, L"图像(&I)", "mnuView"},
+        {2, L"用画图编辑", "mnuMspaint"},
+        {2, L"-", nullptr},
+        {2, L"选择语言(&L)", "mnuLanguage"},
+        {3, L"简体中文(&C)", "mnuChinese"},
+        {3, L"英语(&English)", "mnuEnglish"},
+        {1, L"帮助(&H)", "mnuhelp"},
+        {2, L"帮助主题(H)", "mnuHowto"},
+        {2, L"-", nullptr},
+        {2, L"关于Pixelwren(&A)...", "mnuAbout"},
+    };
+    return items;
+}
+
+struct Found {
+    int level;
+    std::wstring caption;
+    UINT id;
+    bool popup;
+    bool grayed;
+};
+
+void Walk(HMENU menu, int level, std::vector<Found>& out) {
+    const int count = ::GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        MENUITEMINFOW info{sizeof info};
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = 128;
+        ASSERT_TRUE(::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info));
+        const bool separator = (info.fType & MFT_SEPARATOR) != 0;
+        out.push_back({level, separator ? L"-" : text, info.wID, info.hSubMenu != nullptr,
+                       (info.fState & MFS_GRAYED) != 0});
+        if (info.hSubMenu != nullptr) {
+            Walk(info.hSubMenu, level + 1, out);
+        }
+    }
+}
+
+class MenuTest : public test::MainWindowTest {};
+
+TEST_F(MenuTest, MenuBarReadsBackAsDesigned) {
+    std::vector<Found> found;
+    Walk(m_form.Menu(), 1, found);
+    const std::vector<Item>& expected = ExpectedMenu();
+    ASSERT_EQ(found.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(expected[i].name != nullptr ? expected[i].name : "separator");
+        EXPECT_EQ(found[i].level, expected[i].level);
+        EXPECT_EQ(found[i].caption, expected[i].caption);
+        if (expected[i].name == nullptr) {
+            continue;  // separators count as greyed on every system
+        }
+        EXPECT_EQ(found[i].grayed, expected[i].grayed);
+        // Names lead to the ids the commands arrive with; menus and submenus have none.
+        const MenuEntry* entry = FindMenuEntry(expected[i].name);
+        ASSERT_NE(entry, nullptr);
+        if (found[i].popup) {
+            EXPECT_EQ(entry->id, 0u);
+        } else {
+            EXPECT_EQ(found[i].id, entry->id);
+            EXPECT_NE(entry->id, 0u);
+        }
+    }
+}
+
+TEST_F(MenuTest, GreyedScrollingWindowRunsNothing) {
+    EXPECT_EQ(FindCommand(ids::kMnuScroll)->handler, nullptr);
+    const IPictureDisp* before = m_form.PicBmp().GetPicture().Disp();
+    ::SendMessageW(m_form.Hwnd(), WM_COMMAND, MAKEWPARAM(ids::kMnuScroll, 0), 0);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().Disp(), before);
+    EXPECT_FALSE(m_form.ImageUnsaved());
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+// Each WM_COMMAND the main window receives, in order.
+std::vector<UINT>* g_commands = nullptr;
+HWND g_window = nullptr;
+
+LRESULT CALLBACK RecordCommands(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && g_commands != nullptr && message->hwnd == g_window &&
+        message->message == WM_COMMAND) {
+        g_commands->push_back(LOWORD(message->wParam));
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(MenuTest, ShortcutsReachTheirCommands) {
+    std::vector<UINT> commands;
+    g_commands = &commands;
+    g_window = m_form.Hwnd();
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, RecordCommands, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+
+    // Ctrl held down, as the keyboard would report it while the key is pressed.
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    keys[VK_LCONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    m_key.Set(L"MainLeft", L"777");
+    for (const BYTE key : {'S', 'W', 'C', 'X', 'Q'}) {
+        MSG message{m_form.Hwnd(), WM_KEYDOWN, key, 1};
+        ::TranslateAcceleratorW(m_form.Hwnd(), m_form.Accelerators(), &message);
+    }
+    keys[VK_CONTROL] = 0;
+    keys[VK_LCONTROL] = 0;
+    ::SetKeyboardState(keys);
+    ::UnhookWindowsHookEx(hook);
+    g_commands = nullptr;
+
+    // Ctrl+C is "clear wallpaper", not copy; Ctrl+X is nothing.
+    EXPECT_EQ(commands, (std::vector<UINT>{ids::kMnuSave, ids::kMnuWallpaper, ids::kMnuClearWall,
+                                           ids::kMnuExit}));
+    // Ctrl+Q ended the window at once, without storing the placement or asking.
+    EXPECT_FALSE(::IsWindow(g_window));
+    EXPECT_EQ(m_key.Value(L"MainLeft"), L"777");
+    EXPECT_EQ(m_key.Value(L"MainWidth"), L"(missing)");
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(MenuTest, AcceleratorTableHoldsTheFourShortcuts) {
+    ACCEL table[16] = {};
+    const int count = ::CopyAcceleratorTableW(m_form.Accelerators(), table, 16);
+    ASSERT_EQ(count, 4);
+    const struct {
+        WORD key;
+        UINT id;
+    } expected[] = {{'S', ids::kMnuSave}, {'W', ids::kMnuWallpaper}, {'C', ids::kMnuClearWall},
+                    {'Q', ids::kMnuExit}};
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(table[i].fVirt & (FVIRTKEY | FCONTROL | FSHIFT | FALT), FVIRTKEY | FCONTROL);
+        EXPECT_EQ(table[i].key, expected[i].key);
+        EXPECT_EQ(table[i].cmd, expected[i].id);
+    }
+}
+
+}  // namespace
+}  // namespace pw

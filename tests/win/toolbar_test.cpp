@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <string>
+
+#include "app/commands.h"
+#include "app/ids.h"
+#include "capture/capture.h"
+#include "main_window_fixture.h"
+
+namespace pw {
+namespace {
+
+struct Position {
+    ToolbarKind kind;
+    std::wstring tooltip;
+    int image;  // from 1; 0 for none
+};
+
+// The toolbar as a user must find it, left to right.
+const Position kExpected[] = {
+    {ToolbarKind::Placeholder, L"", 0},
+    {ToolbarKind::Button, L"打开", 1},
+    {ToolbarKind::Button, L"保存图片", 2},
+    {ToolbarKind::Placeholder, L"", 0},
+    {ToolbarKind::Button, L"捕获全屏", 6},
+    {ToolbarKind::Button, L"区域到剪切板", 3},
+    {ToolbarKind::Button, L"延时捕获活动窗口", 7},
+    {ToolbarKind::Button, L"捕获当前窗口", 8},
+    {ToolbarKind::Button, L"捕获当前窗口", 9},
+    {ToolbarKind::Button, L"捕获工作区", 10},
+    {ToolbarKind::Placeholder, L"", 0},
+    {ToolbarKind::Button, L"用画图编辑", 12},
+    {ToolbarKind::Button, L"设为墙纸", 20},
+    {ToolbarKind::Button, L"打印", 21},
+    {ToolbarKind::Separator, L"", 0},
+    {ToolbarKind::Button, L"帮助", 23},
+    {ToolbarKind::Button, L"关于", 18},
+};
+
+class ToolbarTest : public test::MainWindowTest {
+protected:
+    HWND Bar() const { return const_cast<FrmMain&>(m_form).Toolbar1().Hwnd(); }
+    void Click(int index) {
+        ::SendMessageW(m_form.Hwnd(), WM_COMMAND, MAKEWPARAM(ids::kToolbarCommandBase + index, 0),
+                       reinterpret_cast<LPARAM>(Bar()));
+    }
+};
+
+TEST_F(ToolbarTest, ButtonsReadBackAsDesigned) {
+    ASSERT_EQ(::SendMessageW(Bar(), TB_BUTTONCOUNT, 0, 0), 17);
+    for (int i = 0; i < 17; ++i) {
+        SCOPED_TRACE(i + 1);
+        TBBUTTON button{};
+        ASSERT_TRUE(::SendMessageW(Bar(), TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)));
+        const Position& want = kExpected[i];
+        wchar_t text[64] = {};
+        ::SendMessageW(Bar(), TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(text));
+        EXPECT_EQ(std::wstring(text), want.tooltip);
+        RECT rect{};
+        ::SendMessageW(Bar(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect));
+        switch (want.kind) {
+            case ToolbarKind::Button:
+                EXPECT_EQ(button.fsStyle & BTNS_SEP, 0);
+                EXPECT_EQ(button.iBitmap, want.image - 1);
+                EXPECT_TRUE(button.fsState & TBSTATE_ENABLED);
+                EXPECT_FALSE(button.fsState & (TBSTATE_HIDDEN | TBSTATE_CHECKED | TBSTATE_PRESSED));
+                // An image without caption text under or beside it.
+                EXPECT_LE(rect.right - rect.left, 32);
+                EXPECT_LE(rect.bottom - rect.top, 24);
+                break;
+            case ToolbarKind::Separator:
+                EXPECT_TRUE(button.fsStyle & BTNS_SEP);
+                break;
+            case ToolbarKind::Placeholder:
+                EXPECT_EQ(button.fsStyle & BTNS_SEP, 0);
+                EXPECT_EQ(button.iBitmap, I_IMAGENONE);
+                EXPECT_FALSE(button.fsState & TBSTATE_ENABLED);  // a gap cannot be clicked
+                EXPECT_LE(rect.right - rect.left, 12);
+                break;
+        }
+    }
+    // Docked at the top, 360 twips high, the full width.
+    RECT bar{};
+    ::GetWindowRect(Bar(), &bar);
+    RECT client{};
+    ::GetClientRect(m_form.Hwnd(), &client);
+    EXPECT_EQ(bar.bottom - bar.top, 24);
+    EXPECT_EQ(bar.right - bar.left, client.right);
+}
+
+TEST_F(ToolbarTest, DispatchByIndex) {
+    const std::map<int, UINT> expected = {
+        {2, ids::kMnuOpen},     {3, ids::kMnuSave},     {5, ids::kMnuScreen},
+        {6, ids::kMnuDistrict}, {7, ids::kMnuAtiveWindow}, {8, ids::kMnuClient},
+        {9, ids::kMnuTitleBar}, {10, ids::kMnuClient},  {12, ids::kMnuMspaint},
+        {13, ids::kMnuWallpaper}, {14, ids::kMnuPrint}, {16, ids::kMnuHowto},
+        {17, ids::kMnuAbout},
+    };
+    for (int index = -1; index <= 18; ++index) {
+        const auto it = expected.find(index);
+        EXPECT_EQ(ToolbarCommand(index), it == expected.end() ? 0u : it->second) << "index " << index;
+    }
+}
+
+TEST_F(ToolbarTest, ClicksRunTheMenusCommandsAndReportTheirFailures) {
+    RECT client{};
+    ::GetClientRect(m_form.Hwnd(), &client);
+    // Buttons 8 and 10 both capture the work area; 9 the window with its frame.
+    for (const int index : {8, 10}) {
+        m_form.PicBmp().SetPicture(Picture());
+        Click(index);
+        EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(), (Size{client.right, client.bottom}))
+            << index;
+    }
+    Click(9);
+    RECT outer{};
+    ::GetWindowRect(m_form.Hwnd(), &outer);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(),
+              (Size{outer.right - outer.left, outer.bottom - outer.top}));
+
+    // Gaps and the separator do nothing.
+    const IPictureDisp* before = m_form.PicBmp().GetPicture().Disp();
+    for (const int index : {-1, 0, 1, 4, 11, 15, 18}) {
+        Click(index);
+    }
+    EXPECT_EQ(m_form.PicBmp().GetPicture().Disp(), before);
+    EXPECT_EQ(m_boxes.Count(), 0u);
+
+    // A failure from the toolbar is reported as from the menu.
+    ::ShowWindow(m_form.Hwnd(), SW_MINIMIZE);
+    test::PumpMessages(30);
+    Click(8);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_NE(m_boxes.Last().text.find(L"“当前工作区”"), std::wstring::npos);
+    EXPECT_NE(m_boxes.Last().text.find(kNothingToCapture), std::wstring::npos);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().Disp(), before);
+}
+
+TEST_F(ToolbarTest, ImageListHas23MaskedImagesWithTheirKeys) {
+    const HIMAGELIST images = m_form.ImageList1();
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(::ImageList_GetImageCount(images), 23);
+    int width = 0;
+    int height = 0;
+    ::ImageList_GetIconSize(images, &width, &height);
+    EXPECT_EQ(width, 16);
+    EXPECT_EQ(height, 16);
+
+    // Each image drawn transparently over magenta: silver became transparent, and the rest
+    // is artwork, not a blank.
+    const test::Pixels blank = [&] {
+        HDC screen = ::GetDC(nullptr);
+        HDC memory = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 16 * 23, 16);
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        HBRUSH magenta = ::CreateSolidBrush(RGB(255, 0, 255));
+        const RECT all{0, 0, 16 * 23, 16};
+        ::FillRect(memory, &all, magenta);
+        for (int i = 0; i < 23; ++i) {
+            ::ImageList_Draw(images, i, memory, i * 16, 0, ILD_TRANSPARENT);
+        }
+        ::SelectObject(memory, old);
+        test::Pixels pixels = test::ReadBitmap(bitmap);
+        ::DeleteObject(magenta);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(memory);
+        ::ReleaseDC(nullptr, screen);
+        return pixels;
+    }();
+    // The open folder's corners are background.
+    EXPECT_EQ(blank.At(0, 0), 0xFF00FFu);
+    EXPECT_EQ(blank.At(15, 15), 0xFF00FFu);
+    for (int i = 0; i < 23; ++i) {
+        int transparent = 0;
+        int silver = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                const uint32_t pixel = blank.At(i * 16 + x, y);
+                transparent += pixel == 0xFF00FF;
+                silver += pixel == 0xC0C0C0;
+            }
+        }
+        EXPECT_GT(256 - transparent, 20) << "image " << i + 1 << " is nearly blank";
+        EXPECT_EQ(silver, 0) << "image " << i + 1 << " shows its mask colour";
+    }
+
+    const std::map<int, std::string> keys = {
+        {1, "Open"}, {2, "Save"}, {3, "Capture Rectangle"}, {4, "Capture Full Screen"}, {22, "CopyToClipboard"}};
+    for (int index = 1; index <= 23; ++index) {
+        const auto it = keys.find(index);
+        const char* key = ImageKey(index);
+        EXPECT_EQ(key == nullptr ? std::string() : std::string(key),
+                  it == keys.end() ? std::string() : it->second)
+            << index;
+    }
+}
+
+}  // namespace
+}  // namespace pw
