@@ -493,6 +493,34 @@ void FrmMain::OnMouseWheel(int delta, bool horizontal) {
     ScrollBy(bar, horizontal ? notches * step : -notches * step);
 }
 
+const wchar_t* FrmMain::ToolbarTooltip(UINT_PTR commandId) const {
+    const int index = static_cast<int>(commandId) - static_cast<int>(ids::kToolbarCommandBase);
+    if (index < 1 || index > kToolbarButtons) {
+        return nullptr;
+    }
+    return ToolbarTable()[static_cast<size_t>(index) - 1].tooltip;
+}
+
+std::optional<LRESULT> FrmMain::OnNotify(const NMHDR& header, LPARAM lParam) {
+    // The toolbar asks for its buttons' tips; the texts stay the same in every language.
+    if (header.code == TBN_GETINFOTIPW && header.hwndFrom == m_toolbar1.Hwnd()) {
+        auto& tip = *reinterpret_cast<NMTBGETINFOTIPW*>(lParam);
+        if (const wchar_t* text = ToolbarTooltip(static_cast<UINT_PTR>(tip.iItem));
+            text != nullptr && tip.pszText != nullptr && tip.cchTextMax > 0) {
+            ::lstrcpynW(tip.pszText, text, tip.cchTextMax);
+        }
+        return 0;
+    }
+    if (header.code == TTN_GETDISPINFOW) {
+        auto& info = *reinterpret_cast<NMTTDISPINFOW*>(lParam);
+        if (const wchar_t* text = ToolbarTooltip(header.idFrom); text != nullptr) {
+            info.lpszText = const_cast<wchar_t*>(text);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 void FrmMain::ApplyDpi(UINT dpi) {
     m_units = TwipsPerPixelForDpi(static_cast<int>(dpi), static_cast<int>(dpi));
     m_toolbar1.SetHeightPixels(TwipsToPixels(kToolbarHeight, m_units.y));
@@ -541,6 +569,13 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 Toolbar1_ButtonClick(static_cast<int>(LOWORD(wParam)) -
                                      static_cast<int>(ids::kToolbarCommandBase));
                 return 0;
+            }
+            break;
+        case WM_NOTIFY:
+            if (const auto* header = reinterpret_cast<const NMHDR*>(lParam); header != nullptr) {
+                if (const std::optional<LRESULT> handled = OnNotify(*header, lParam)) {
+                    return *handled;
+                }
             }
             break;
         case WM_CLOSE:

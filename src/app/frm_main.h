@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "app/controls.h"
@@ -120,6 +121,9 @@ private:
     // keeps the window open.
     void AskToSaveCapture(bool& cancel);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    [[nodiscard]] std::optional<LRESULT> OnNotify(const NMHDR& header, LPARAM lParam);
+    // The tooltip of the toolbar button with this command id, or null.
+    [[nodiscard]] const wchar_t* ToolbarTooltip(UINT_PTR commandId) const;
     void ApplyDpi(UINT dpi);
     void OnSize(UINT kind, int width, int height);
     void OnScroll(ScrollBar& bar, int code);

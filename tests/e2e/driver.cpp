@@ -2,6 +2,7 @@
 // Each subcommand prints its answer on stdout (UTF-8) and exits 0, or says what went wrong
 // on stderr and exits 1. Waiting subcommands poll observable state until a timeout.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdint>
@@ -446,6 +447,47 @@ int Run(const std::vector<std::wstring>& a) {
             ::SendMessageW(ToHwnd(a[4]), WM_COMMAND, MAKEWPARAM(ToInt(a[5]), 0), 0);
         }
         return 0;
+    }
+    if (cmd == L"toolbar-item-rect" && need(2)) {
+        // TB_GETITEMRECT fills a RECT in the toolbar's own process: lend it one there.
+        HWND toolbar = ToHwnd(a[2]);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(toolbar, &pid);
+        HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, pid);
+        if (process == nullptr) {
+            return Fail("cannot open the toolbar's process");
+        }
+        void* remote = ::VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+        RECT rect{};
+        const bool ok = remote != nullptr &&
+                        ::SendMessageW(toolbar, TB_GETITEMRECT, ToInt(a[3]) - 1, reinterpret_cast<LPARAM>(remote)) &&
+                        ::ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+        if (remote != nullptr) {
+            ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        }
+        ::CloseHandle(process);
+        if (!ok) {
+            return Fail("no such toolbar item");
+        }
+        ::MapWindowPoints(toolbar, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+        Print(RectText(rect));
+        return 0;
+    }
+    if (cmd == L"tooltip") {
+        // The text of a tooltip on show, of any program.
+        HWND tip = nullptr;
+        while ((tip = ::FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) != nullptr) {
+            if (::IsWindowVisible(tip)) {
+                // GetWindowText does not ask another process's window; WM_GETTEXT does.
+                wchar_t text[256] = {};
+                DWORD_PTR ignored = 0;
+                ::SendMessageTimeoutW(tip, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                      2000, &ignored);
+                Print(Utf8(text));
+                return 0;
+            }
+        }
+        return Fail("no tooltip on show");
     }
     if (cmd == L"scroll-to-end" && need(1)) {
         // What the bars send when the user drags both thumbs to their far ends.

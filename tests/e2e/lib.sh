@@ -51,10 +51,22 @@ expect_eq() {  # actual expected what
   [[ $1 == "$2" ]] || fail "$3: expected '$2', got '$1'"
 }
 
-# Starts Pixelwren.exe from its own folder and sets MAIN to its main window.
+readonly SETTINGS_KEY='HKCU\Software\影雀(Pixelwren) v1.0'
+
+# A value of the Settings section as the registry holds it, or nothing.
+stored() {
+  wine reg query "$SETTINGS_KEY\Settings" /v "$1" 2>/dev/null 9>&- | tr -d '\r' |
+    awk -v key="$1" '$1 == key { print $3 }'
+}
+forget_settings() { wine reg delete "$SETTINGS_KEY" /f >/dev/null 2>&1 9>&- || true; }
+
+# Starts Pixelwren.exe from its own folder, sets MAIN to its main window and PW_PID to the
+# process. Unless told "keep", it starts from an empty settings store.
 start_pixelwren() {
+  [[ ${1:-} == keep ]] || forget_settings
   (cd "$(dirname "$PIXELWREN_EXE")" && exec wine "$PIXELWREN_EXE" </dev/null >>"$SCRATCH/pixelwren.log" 2>&1 9>&-) &
-  STARTED_PIDS+=($!)
+  PW_PID=$!
+  STARTED_PIDS+=($PW_PID)
   MAIN=$(drv find-main 15000) || fail "Pixelwren's main window did not appear"
   drv wait-foreground "$MAIN" 5000 || true
 }
@@ -129,6 +141,19 @@ click_at() {
 # Conditions for wait_until: each asks the screen again every time it runs.
 pixel_is() { [[ $(drv pixel "$1" "$2") == "$3" ]]; }
 grab_matches() { [[ $(drv compare-grab "$(winepath -w "$1")" "$2" "$3") == 0 ]]; }
+
+pixelwren_ended() { ! kill -0 "$PW_PID" 2>/dev/null; }
+
+# Drags with the left button from one point to another in small steps.
+drag() {
+  local x0=$1 y0=$2 x1=$3 y1=$4 i
+  xdotool mousemove "$x0" "$y0"; sleep 0.15
+  xdotool mousedown 1; sleep 0.15
+  for i in 1 2 3 4; do
+    xdotool mousemove $((x0 + (x1 - x0) * i / 4)) $((y0 + (y1 - y0) * i / 4)); sleep 0.12
+  done
+  xdotool mouseup 1; sleep 0.3
+}
 
 # Polls a command (a function or program, run anew each time) for up to $1 seconds.
 wait_until() {

@@ -1,0 +1,39 @@
+# Starting, the toolbar, moving and closing: the placement goes to the settings store and comes
+# back at the next start; Ctrl+Q ends the program at once and writes nothing.
+source "$(dirname "$0")/lib.sh"
+
+step "a first start with an empty store opens at 1000, 1000 twips, 6500 by 6500"
+start_pixelwren
+expect_eq "$(rect_of "$MAIN")" "67 67 500 500" "first placement"
+expect_eq "$(stored MainLeft)" "" "nothing stored before the first close"
+TOOLBAR=$(child_of 10)
+PICBMP=$(child_of $ID_PICBMP)
+
+step "the toolbar: a tooltip under the mouse, and a real click"
+read -r l t r b < <(drv toolbar-item-rect "$TOOLBAR" 5)
+xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2))
+tooltip_is() { [[ $(drv tooltip 2>/dev/null) == "$1" ]]; }
+wait_until 5 tooltip_is "捕获全屏" || fail "no tooltip for button 5: '$(drv tooltip 2>&1)'"
+read -r l t r b < <(drv toolbar-item-rect "$TOOLBAR" 9)
+click_at $(((l + r) / 2)) $(((t + b) / 2))
+drv wait-size "$PICBMP" 433 433 5000 || fail "button 9 did not capture the window with its frame"
+
+step "moved with the mouse by its title bar, closed with Alt+F4"
+drag 250 78 450 178
+expect_eq "$(rect_of "$MAIN")" "267 167 700 600" "moved window"
+desktop_keys alt+F4
+wait_until 10 pixelwren_ended || fail "Alt+F4 did not close Pixelwren"
+expect_eq "$(stored MainLeft) $(stored MainTop) $(stored MainWidth) $(stored MainHeight)" \
+  "4005 2505 6495 6495" "stored placement in twips"
+
+step "the next start restores it"
+start_pixelwren keep
+expect_eq "$(rect_of "$MAIN")" "267 167 700 600" "restored placement"
+
+step "Ctrl+Q ends at once, storing nothing"
+drag 450 178 250 278
+expect_eq "$(rect_of "$MAIN")" "67 267 500 700" "moved again"
+desktop_keys ctrl+q
+wait_until 5 pixelwren_ended || fail "Ctrl+Q did not end Pixelwren"
+expect_eq "$(stored MainLeft) $(stored MainTop)" "4005 2505" "placement after Ctrl+Q"
+echo PASS
