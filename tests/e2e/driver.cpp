@@ -9,11 +9,13 @@
 #include <cstdio>
 #include <cwchar>
 #include <fstream>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "app/ids.h"
+#include "command_log.h"
 
 namespace {
 
@@ -471,6 +473,52 @@ int Run(const std::vector<std::wstring>& a) {
         }
         ::MapWindowPoints(toolbar, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
         Print(RectText(rect));
+        return 0;
+    }
+    if (cmd == L"watch-commands" && need(2)) {
+        // Records the main window's WM_COMMANDs (through pwhook.dll, on its thread) until this
+        // process ends; prints "watching" once the hook is in place.
+        HANDLE mapping = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                              sizeof(pw::test::CommandLog), pw::test::kCommandLogName);
+        auto* log = static_cast<pw::test::CommandLog*>(
+            ::MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(pw::test::CommandLog)));
+        if (log == nullptr) {
+            return Fail("cannot share the command log");
+        }
+        log->count = 0;
+        HMODULE dll = ::LoadLibraryW(a[3].c_str());
+        const auto proc = dll != nullptr ? reinterpret_cast<HOOKPROC>(
+                                               reinterpret_cast<void*>(::GetProcAddress(dll, "RecordCommand")))
+                                         : nullptr;
+        const DWORD thread = ::GetWindowThreadProcessId(ToHwnd(a[2]), nullptr);
+        HHOOK hook = proc != nullptr ? ::SetWindowsHookExW(WH_CALLWNDPROC, proc, dll, thread) : nullptr;
+        if (hook == nullptr) {
+            return Fail("cannot hook the main window's thread (module " + std::string(dll ? "loaded" : "missing") +
+                        ", error " + std::to_string(::GetLastError()) + ")");
+        }
+        Print("watching");
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            ::DispatchMessageW(&msg);
+        }
+        ::UnhookWindowsHookEx(hook);
+        return 0;
+    }
+    if (cmd == L"commands-seen") {
+        HANDLE mapping = ::OpenFileMappingW(FILE_MAP_READ, FALSE, pw::test::kCommandLogName);
+        const auto* log = mapping != nullptr ? static_cast<const pw::test::CommandLog*>(::MapViewOfFile(
+                                                   mapping, FILE_MAP_READ, 0, 0, sizeof(pw::test::CommandLog)))
+                                             : nullptr;
+        if (log == nullptr) {
+            return Fail("nobody is watching commands");
+        }
+        std::string ids;
+        const LONG seen = log->count;
+        const LONG count = std::min<LONG>(seen, static_cast<LONG>(pw::test::CommandLog::kCapacity));
+        for (LONG i = 0; i < count; ++i) {
+            ids += (i == 0 ? "" : " ") + std::to_string(log->ids[i]);
+        }
+        Print(ids);
         return 0;
     }
     if (cmd == L"tooltip") {

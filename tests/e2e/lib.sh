@@ -7,6 +7,7 @@ set -euo pipefail
 
 # Control and command identifiers, as the program defines them.
 readonly ID_PICSCROLL=12 ID_PICBMP=13 ID_HSCROLL=14 ID_VSCROLL=15
+readonly CMD_SAVE=1102 CMD_WALLPAPER=1104 CMD_CLEARWALL=1105 CMD_EXIT=1107
 readonly CMD_SCREEN=1201 CMD_ATIVEWINDOW=1203 CMD_CLIENT=1204 CMD_TITLEBAR=1205
 readonly APP_TITLE='影雀(Pixelwren) v1.0'
 readonly SCRATCH=$(mktemp -d)
@@ -141,6 +142,18 @@ click_at() {
 # Conditions for wait_until: each asks the screen again every time it runs.
 pixel_is() { [[ $(drv pixel "$1" "$2") == "$3" ]]; }
 grab_matches() { [[ $(drv compare-grab "$(winepath -w "$1")" "$2" "$3") == 0 ]]; }
+
+# Records from now on each command Pixelwren's main window receives (pwhook.dll on its thread),
+# for commands_seen_are and `drv commands-seen`.
+watch_commands() {
+  local out=$SCRATCH/watch.$RANDOM
+  : >"$out"
+  wine "$PIXELWREN_DRIVER" watch-commands "$MAIN" "$(winepath -w "$PIXELWREN_HOOK")" </dev/null >>"$out" 2>&1 9>&- &
+  STARTED_PIDS+=($!)
+  watching() { grep -q watching "$out"; }
+  wait_until 10 watching || fail "cannot watch Pixelwren's commands: $(cat "$out")"
+}
+commands_seen_are() { [[ $(drv commands-seen) == "$1" ]]; }
 
 pixelwren_ended() { ! kill -0 "$PW_PID" 2>/dev/null; }
 

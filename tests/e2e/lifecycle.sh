@@ -30,10 +30,17 @@ step "the next start restores it"
 start_pixelwren keep
 expect_eq "$(rect_of "$MAIN")" "267 167 700 600" "restored placement"
 
+step "Ctrl+S, Ctrl+W and Ctrl+C reach their commands (which show nothing yet)"
+watch_commands
+desktop_keys ctrl+s ctrl+w ctrl+c
+wait_until 5 commands_seen_are "$CMD_SAVE $CMD_WALLPAPER $CMD_CLEARWALL" ||
+  fail "the shortcuts reached $(drv commands-seen)"
+
 step "Ctrl+Q ends at once, storing nothing"
 drag 450 178 250 278
 expect_eq "$(rect_of "$MAIN")" "67 267 500 700" "moved again"
 desktop_keys ctrl+q
 wait_until 5 pixelwren_ended || fail "Ctrl+Q did not end Pixelwren"
+expect_eq "$(drv commands-seen)" "$CMD_SAVE $CMD_WALLPAPER $CMD_CLEARWALL $CMD_EXIT" "commands after Ctrl+Q"
 expect_eq "$(stored MainLeft) $(stored MainTop)" "4005 2505" "placement after Ctrl+Q"
 echo PASS
