@@ -1,0 +1,22 @@
+#include "main_window_fixture.h"
+
+namespace pw::test {
+
+TestSettingsKey::TestSettingsKey() {
+    static int counter = 0;
+    m_path = L"Software\\PixelwrenTests\\" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+             std::to_wstring(++counter);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());
+}
+
+TestSettingsKey::~TestSettingsKey() { ::RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str()); }
+
+std::wstring TestSettingsKey::Value(const wchar_t* key) const {
+    return SettingsStore(m_path).Read(L"Settings", key).value_or(L"(missing)");
+}
+
+void TestSettingsKey::Set(const wchar_t* key, const std::wstring& text) {
+    SettingsStore(m_path).Write(L"Settings", key, text);
+}
+
+}  // namespace pw::test
