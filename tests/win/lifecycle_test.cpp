@@ -7,6 +7,7 @@
 
 #include "app/frm_main.h"
 #include "app/ids.h"
+#include "core/geometry.h"
 #include "main_window_fixture.h"
 #include "platform/process.h"
 
@@ -17,6 +18,12 @@ RECT WindowRect(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
     return rect;
+}
+
+// Where a window is and how large, in pixels.
+Box Placement(HWND window) {
+    const RECT rect = WindowRect(window);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
 // A main window of its own, on a settings key that a test has prepared.
@@ -39,11 +46,7 @@ TEST_F(LifecycleTest, FirstStartOpensAtTheDefaultsWithTheStartTime) {
     ::GetLocalTime(&now);
     const auto form = Start();
     // 1000 and 6500 twips at 15 per pixel, rounded half to even.
-    const RECT rect = WindowRect(form->Hwnd());
-    EXPECT_EQ(rect.left, 67);
-    EXPECT_EQ(rect.top, 67);
-    EXPECT_EQ(rect.right - rect.left, 433);
-    EXPECT_EQ(rect.bottom - rect.top, 433);
+    EXPECT_EQ(Placement(form->Hwnd()), (Box{67, 67, 433, 433}));
     // Laid out for that size before it is shown.
     RECT client{};
     ::GetClientRect(form->Hwnd(), &client);
@@ -72,11 +75,7 @@ TEST_F(LifecycleTest, PlacementRoundTripsThroughTheStore) {
     EXPECT_EQ(m_key.Value(L"MainWidth"), L"7500");
     EXPECT_EQ(m_key.Value(L"MainHeight"), L"6000");
     const auto again = Start();
-    const RECT rect = WindowRect(again->Hwnd());
-    EXPECT_EQ(rect.left, 100);
-    EXPECT_EQ(rect.top, 120);
-    EXPECT_EQ(rect.right - rect.left, 500);
-    EXPECT_EQ(rect.bottom - rect.top, 400);
+    EXPECT_EQ(Placement(again->Hwnd()), (Box{100, 120, 500, 400}));
 }
 
 TEST_F(LifecycleTest, MinimisedWindowWritesNothingAndMaximisedItsRectangle) {
@@ -115,11 +114,8 @@ TEST_F(LifecycleTest, BadAndOffScreenValuesStillShowTheWindow) {
     m_key.Set(L"MainHeight", L"");
     {
         const auto form = Start();
-        const RECT rect = WindowRect(form->Hwnd());
-        EXPECT_EQ(rect.left, 67);  // default
-        EXPECT_EQ(rect.top, 150);  // as stored
-        EXPECT_EQ(rect.right - rect.left, 433);
-        EXPECT_EQ(rect.bottom - rect.top, 433);
+        // Left and size are the defaults, top as stored.
+        EXPECT_EQ(Placement(form->Hwnd()), (Box{67, 150, 433, 433}));
     }
     // Stored on a monitor far to the right that is no longer there.
     m_key.Set(L"MainLeft", L"60000");
