@@ -48,6 +48,7 @@ add_library(pw_win STATIC
   src/capture/picture.cpp
   src/platform/dpi.cpp
   src/platform/failure.cpp
+  src/platform/monitors.cpp
   src/platform/process.cpp
   src/platform/settings.cpp
   src/platform/text.cpp

@@ -169,13 +169,13 @@ UINT ToolbarCommand(int index) {
     return 0;
 }
 
-const char* ImageKey(int index) {
+int ImageOfKey(const char* key) {
     for (const ImageKeyEntry& entry : kImageKeys) {
-        if (entry.index == index) {
-            return entry.key;
+        if (std::strcmp(entry.key, key) == 0) {
+            return entry.index;
         }
     }
-    return nullptr;
+    return 0;
 }
 
 }  // namespace pw

@@ -61,7 +61,7 @@ UINT ToolbarCommand(int index);
 inline constexpr int kToolbarImageCount = 23;
 inline constexpr int kToolbarImageSize = 16;
 inline constexpr COLORREF kToolbarMaskColour = RGB(192, 192, 192);
-// The key of image `index` (from 1), or null for an image without one.
-const char* ImageKey(int index);
+// The image (numbered from 1) that carries this key, or 0 when none does.
+int ImageOfKey(const char* key);
 
 }  // namespace pw

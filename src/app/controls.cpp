@@ -178,7 +178,7 @@ std::optional<int64_t> ScrollBar::RequestedValue(int code) const {
 // Toolbar
 
 namespace {
-// The gap of a placeholder: the width the toolbar gives a separator.
+// The gap of a placeholder: the width the toolbar gives a separator at 96 dpi.
 constexpr int kPlaceholderWidth = 8;
 }  // namespace
 
@@ -210,7 +210,7 @@ void Toolbar::SetHeightPixels(int heightPixels) {
 }
 
 void Toolbar::AddPositions(std::span<const ToolbarPosition> table, HIMAGELIST images,
-                           UINT commandBase) {
+                           UINT commandBase, UINT dpi) {
     ::SendMessageW(m_hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
     // No text under the images: a button's text becomes its tooltip.
     ::SendMessageW(m_hwnd, TB_SETMAXTEXTROWS, 0, 0);
@@ -239,14 +239,21 @@ void Toolbar::AddPositions(std::span<const ToolbarPosition> table, HIMAGELIST im
         buttons.push_back(button);
     }
     ::SendMessageW(m_hwnd, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    m_gaps.clear();
     for (size_t i = 0; i < table.size(); ++i) {
-        if (table[i].kind != ToolbarKind::Placeholder) {
-            continue;
+        if (table[i].kind == ToolbarKind::Placeholder) {
+            m_gaps.push_back(static_cast<UINT>(commandBase + i + 1));
         }
-        TBBUTTONINFOW info{sizeof info};
-        info.dwMask = TBIF_SIZE;
-        info.cx = static_cast<WORD>(kPlaceholderWidth);
-        ::SendMessageW(m_hwnd, TB_SETBUTTONINFOW, commandBase + i + 1, reinterpret_cast<LPARAM>(&info));
+    }
+    ScaleGaps(dpi);
+}
+
+void Toolbar::ScaleGaps(UINT dpi) {
+    TBBUTTONINFOW info{sizeof info};
+    info.dwMask = TBIF_SIZE;
+    info.cx = static_cast<WORD>(::MulDiv(kPlaceholderWidth, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI));
+    for (const UINT id : m_gaps) {
+        ::SendMessageW(m_hwnd, TB_SETBUTTONINFOW, id, reinterpret_cast<LPARAM>(&info));
     }
 }
 
@@ -257,18 +264,60 @@ void Toolbar::Fit(int parentWidthPixels) {
 
 // StatusBar
 
+StatusBar::~StatusBar() {
+    if (m_tooltip != nullptr) {
+        ::DestroyWindow(m_tooltip);
+    }
+}
+
 bool StatusBar::Create(HWND parent, int id) {
     m_hwnd = ::CreateWindowExW(0, STATUSCLASSNAMEW, L"",
-                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP |
-                                   SBARS_TOOLTIPS,
-                               0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP, 0, 0, 0,
+                               0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                ::GetModuleHandleW(nullptr), nullptr);
-    if (m_hwnd != nullptr) {
-        const int edges[2] = {100, -1};
-        ::SendMessageW(m_hwnd, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    if (m_hwnd == nullptr) {
+        return false;
     }
-    return m_hwnd != nullptr;
+    const int edges[2] = {100, 200};
+    ::SendMessageW(m_hwnd, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    // The status bar's own tips (SB_SETTIPTEXT) show only for a panel whose text is cut off;
+    // panel 1's tip shows whenever the mouse rests on it.
+    m_tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                  WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    if (m_tooltip != nullptr) {
+        TTTOOLINFOW tool{sizeof tool};
+        tool.uFlags = TTF_SUBCLASS;
+        tool.hwnd = m_hwnd;
+        tool.uId = 1;
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        ::SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    return true;
+}
+
+void StatusBar::SetPanel1Tip(const std::wstring& tip) {
+    m_tip = tip;
+    if (m_tooltip == nullptr) {
+        return;
+    }
+    TTTOOLINFOW tool{sizeof tool};
+    tool.hwnd = m_hwnd;
+    tool.uId = 1;
+    tool.lpszText = m_tip.data();
+    ::SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void StatusBar::PlaceTip() {
+    if (m_tooltip == nullptr) {
+        return;
+    }
+    TTTOOLINFOW tool{sizeof tool};
+    tool.hwnd = m_hwnd;
+    tool.uId = 1;
+    ::SendMessageW(m_hwnd, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&tool.rect));
+    ::SendMessageW(m_tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 int StatusBar::HeightPixels() const {
@@ -291,15 +340,14 @@ std::wstring StatusBar::PanelText(int panel) const {
     return std::wstring(buffer.data());
 }
 
-void StatusBar::SetPanelTip(int panel, const std::wstring& tip) {
-    ::SendMessageW(m_hwnd, SB_SETTIPTEXTW, static_cast<WPARAM>(panel - 1),
-                   reinterpret_cast<LPARAM>(tip.c_str()));
-}
-
 void StatusBar::Fit(int parentWidthPixels, int panel1MinPixels, int panel2Pixels) {
     ::SendMessageW(m_hwnd, WM_SIZE, 0, 0);
-    const int edges[2] = {std::max(parentWidthPixels - panel2Pixels, panel1MinPixels), -1};
+    // Panel 2 keeps its width also when the window is too narrow for both; it is then cut
+    // off at the window's edge rather than squeezed.
+    const int panel1 = std::max(parentWidthPixels - panel2Pixels, panel1MinPixels);
+    const int edges[2] = {panel1, panel1 + panel2Pixels};
     ::SendMessageW(m_hwnd, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    PlaceTip();
 }
 
 }  // namespace pw

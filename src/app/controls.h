@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/commands.h"
 #include "app/window.h"
@@ -93,30 +94,46 @@ public:
     void SetHeightPixels(int heightPixels);
     void Fit(int parentWidthPixels);
     // Adds the positions of the table in order; the button at position n (from 1) sends
-    // WM_COMMAND with commandBase + n.
-    void AddPositions(std::span<const ToolbarPosition> table, HIMAGELIST images, UINT commandBase);
+    // WM_COMMAND with commandBase + n. Placeholders are gaps as wide as a separator at `dpi`.
+    void AddPositions(std::span<const ToolbarPosition> table, HIMAGELIST images, UINT commandBase,
+                      UINT dpi);
+    // The placeholders' gaps for a new dpi, scaled like the separator they stand for.
+    void ScaleGaps(UINT dpi);
 
 private:
     HWND m_hwnd = nullptr;
     int m_height = 0;
+    std::vector<UINT> m_gaps;  // the placeholders' command ids
 };
 
 // The status bar along the bottom, with two panels numbered from 1: panel 1 takes what
-// panel 2 leaves, but never less than its minimum; panel 2 has a fixed width.
+// panel 2 leaves, but never less than its minimum; panel 2 has a fixed width. Panel 1 has a
+// tooltip that shows when the mouse rests on it.
 class StatusBar {
 public:
+    StatusBar() = default;
+    StatusBar(const StatusBar&) = delete;
+    StatusBar& operator=(const StatusBar&) = delete;
+    ~StatusBar();
+
     bool Create(HWND parent, int id);
     [[nodiscard]] HWND Hwnd() const { return m_hwnd; }
     [[nodiscard]] int HeightPixels() const;
 
     void SetPanelText(int panel, const std::wstring& text);
     [[nodiscard]] std::wstring PanelText(int panel) const;
-    void SetPanelTip(int panel, const std::wstring& tip);
+    // Panel 1's tooltip.
+    void SetPanel1Tip(const std::wstring& tip);
+    [[nodiscard]] HWND TooltipHwnd() const { return m_tooltip; }
     // Follows the parent's new size and sets the panels' widths (in pixels).
     void Fit(int parentWidthPixels, int panel1MinPixels, int panel2Pixels);
 
 private:
+    void PlaceTip();
+
     HWND m_hwnd = nullptr;
+    HWND m_tooltip = nullptr;
+    std::wstring m_tip;
 };
 
 }  // namespace pw

@@ -45,23 +45,6 @@ std::wstring NowAsText() {
     return std::wstring(date) + L" " + time;
 }
 
-BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
-    MONITORINFO info{sizeof info};
-    if (::GetMonitorInfoW(monitor, &info)) {
-        auto* areas = reinterpret_cast<std::vector<MonitorArea>*>(context);
-        const RECT& m = info.rcMonitor;
-        const RECT& w = info.rcWork;
-        areas->push_back({{m.left, m.top, m.right, m.bottom}, {w.left, w.top, w.right, w.bottom}});
-    }
-    return TRUE;
-}
-
-std::vector<MonitorArea> Monitors() {
-    std::vector<MonitorArea> areas;
-    ::EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&areas));
-    return areas;
-}
-
 std::optional<std::string> ReadSetting(const SettingsStore& settings, const wchar_t* key) {
     const std::optional<std::wstring> text = settings.Read(ids::kSettingsSection, key);
     return text ? std::optional<std::string>(Narrow(*text)) : std::nullopt;
@@ -112,10 +95,36 @@ private:
     HWND m_window;
 };
 
+SystemMonitorLayout g_systemMonitors;
+SystemSessionEndBlocker g_systemSessionEnd;
+
+// The program file's name without folder and extension.
+std::wstring ExecutableName() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    if (const size_t dot = name.rfind(L'.'); dot != std::wstring::npos) {
+        name.resize(dot);
+    }
+    return name;
+}
+
 }  // namespace
 
-FrmMain::FrmMain(MessageBoxes& boxes, SettingsStore& settings)
-    : m_boxes(boxes), m_settings(settings), m_units(ScreenUnits()) {}
+FrmMain::FrmMain(MessageBoxes& boxes, SettingsStore& settings, FrmMainServices services)
+    : m_boxes(boxes),
+      m_settings(settings),
+      m_monitors(services.monitors != nullptr ? *services.monitors : g_systemMonitors),
+      m_sessionEnd(services.sessionEnd != nullptr ? *services.sessionEnd : g_systemSessionEnd),
+      m_units(ScreenUnits()),
+      m_systemUnits(m_units) {}
 
 FrmMain::~FrmMain() {
     if (Hwnd() != nullptr) {
@@ -137,7 +146,8 @@ bool FrmMain::Create() {
     CreateSpec spec;
     spec.title = kAppTitle;
     spec.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    const RECT placement = ToPixels({kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight}, m_units);
+    // Created where it will be shown, so that it starts with that monitor's dpi.
+    const RECT placement = StoredPlacement();
     spec.x = placement.left;
     spec.y = placement.top;
     spec.width = placement.right - placement.left;
@@ -164,17 +174,24 @@ void FrmMain::Form_Load() {
     RestorePlacement();
 }
 
-void FrmMain::RestorePlacement() {
+RECT FrmMain::StoredPlacement() const {
     const PlacementTwips placement{
         ParsePlacementValue(ReadSetting(m_settings, L"MainLeft"), PlacementField::Left),
         ParsePlacementValue(ReadSetting(m_settings, L"MainTop"), PlacementField::Top),
         ParsePlacementValue(ReadSetting(m_settings, L"MainWidth"), PlacementField::Width),
         ParsePlacementValue(ReadSetting(m_settings, L"MainHeight"), PlacementField::Height)};
-    const RECT px = ToPixels({placement.left, placement.top, placement.width, placement.height}, m_units);
+    const std::vector<MonitorArea> monitors = m_monitors.Monitors();
     // A window stored on a monitor that is gone comes back where the user can see it.
-    const Rect shown = KeepOnScreen({px.left, px.top, px.right, px.bottom}, Monitors());
+    const Rect shown = KeepOnScreen(WindowFromPlacement(placement, monitors, m_systemUnits), monitors);
+    return {shown.left, shown.top, shown.right, shown.bottom};
+}
+
+void FrmMain::RestorePlacement() {
+    const RECT shown = StoredPlacement();
+    m_applyingPlacement = true;
     ::SetWindowPos(Hwnd(), nullptr, shown.left, shown.top, shown.right - shown.left,
                    shown.bottom - shown.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    m_applyingPlacement = false;
 }
 
 void FrmMain::SaveWindowPlacement() {
@@ -184,44 +201,96 @@ void FrmMain::SaveWindowPlacement() {
     // A maximised window stores its maximised rectangle.
     RECT rect{};
     ::GetWindowRect(Hwnd(), &rect);
+    const PlacementTwips placement = PlacementFromWindow(
+        {rect.left, rect.top, rect.right, rect.bottom}, m_monitors.Monitors(), m_systemUnits);
     const struct {
         const wchar_t* key;
         float twips;
-    } values[] = {{L"MainLeft", PixelsToTwips(rect.left, m_units.x)},
-                  {L"MainTop", PixelsToTwips(rect.top, m_units.y)},
-                  {L"MainWidth", PixelsToTwips(rect.right - rect.left, m_units.x)},
-                  {L"MainHeight", PixelsToTwips(rect.bottom - rect.top, m_units.y)}};
+    } values[] = {{L"MainLeft", placement.left},
+                  {L"MainTop", placement.top},
+                  {L"MainWidth", placement.width},
+                  {L"MainHeight", placement.height}};
     for (const auto& value : values) {
         m_settings.Write(ids::kSettingsSection, value.key, Widen(FormatPlacementValue(value.twips)));
     }
 }
 
-void FrmMain::AskToSaveCapture(bool& /*cancel*/) {
-    // Saving comes with the document commands; until then there is nothing to offer.
+void FrmMain::AskToSaveCapture(bool& cancel) {
+    if (!m_imageUnsaved) {
+        return;
+    }
+    switch (m_boxes.Show(Hwnd(), kUnsavedCaptureQuestion, ExecutableName(),
+                         MB_YESNOCANCEL | MB_ICONINFORMATION)) {
+        case IDYES:
+            mnusave_Click();
+            // Still unsaved: the save did not happen, and the window stays with its picture.
+            cancel = m_imageUnsaved;
+            break;
+        case IDNO:
+            break;
+        default:
+            cancel = true;
+            break;
+    }
 }
 
 bool FrmMain::Form_Unload() {
     bool cancel = false;
+    // A store that cannot be written must not trap the user: it is reported, and the
+    // question about an unsaved capture decides as on any close.
     try {
         SaveWindowPlacement();
+    } catch (...) {
+        m_boxes.Show(Hwnd(), L"无法保存窗口的位置和大小。\n\n" + CauseOfCurrentException(),
+                     kMessageTitle, MB_OK | MB_ICONWARNING);
+    }
+    try {
         AskToSaveCapture(cancel);
-    } catch (const Failure& failure) {
+    } catch (...) {
         // Closing must never lose a capture: with one unsaved, the window stays open.
-        m_boxes.Show(Hwnd(), L"关闭窗口时出错。\n\n" + failure.Cause(), kMessageTitle,
+        m_boxes.Show(Hwnd(), L"关闭窗口时出错。\n\n" + CauseOfCurrentException(), kMessageTitle,
                      MB_OK | MB_ICONWARNING);
         cancel = cancel || m_imageUnsaved;
     }
     return !cancel;
 }
 
+bool FrmMain::OnQueryEndSession() {
+    if (!m_imageUnsaved) {
+        return true;
+    }
+    // Windows lists the window with this reason and lets the user go back to save; the
+    // question is asked once the end of the session has been called off.
+    m_sessionEnd.Block(Hwnd(), kSessionEndReason);
+    m_sessionEndBlocked = true;
+    return false;
+}
+
+void FrmMain::OnEndSession(bool ending) {
+    if (ending) {
+        // The process ends after this returns; there is nobody left to tell of a failure.
+        try {
+            SaveWindowPlacement();
+        } catch (...) {
+        }
+        return;
+    }
+    if (m_sessionEndBlocked) {
+        m_sessionEndBlocked = false;
+        m_sessionEnd.Unblock(Hwnd());
+        // The user came back: close as the user wanted to, asking about the capture.
+        ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
+    }
+}
+
 void FrmMain::CreateControls() {
     const HWND self = Hwnd();
     m_toolbar1.Create(self, ids::kToolbar1, TwipsToPixels(kToolbarHeight, m_units.y));
     m_imageList1 = CreateToolbarImages();
-    m_toolbar1.AddPositions(ToolbarTable(), m_imageList1, ids::kToolbarCommandBase);
+    m_toolbar1.AddPositions(ToolbarTable(), m_imageList1, ids::kToolbarCommandBase, DpiForWindow(self));
     m_statusBar1.Create(self, ids::kStatusBar1);
     m_statusBar1.SetPanelText(1, kWelcomeText);
-    m_statusBar1.SetPanelTip(1, kWelcomeText);
+    m_statusBar1.SetPanel1Tip(kWelcomeText);
 
     // The design geometry; the first layout replaces what it owns.
     const view::ViewLayout design;
@@ -337,14 +406,8 @@ void FrmMain::RunCommand(UINT id) {
     }
     try {
         (this->*(entry->handler))();
-    } catch (const Failure& failure) {
-        ReportFailure(id, failure.Cause());
-    } catch (const std::bad_alloc&) {
-        ReportFailure(id, L"内存不足。");
-    } catch (const std::exception& error) {
-        ReportFailure(id, Widen(error.what()));
     } catch (...) {
-        ReportFailure(id, L"发生了意外错误。");
+        ReportFailure(id, CauseOfCurrentException());
     }
 }
 
@@ -524,6 +587,13 @@ std::optional<LRESULT> FrmMain::OnNotify(const NMHDR& header, LPARAM lParam) {
 void FrmMain::ApplyDpi(UINT dpi) {
     m_units = TwipsPerPixelForDpi(static_cast<int>(dpi), static_cast<int>(dpi));
     m_toolbar1.SetHeightPixels(TwipsToPixels(kToolbarHeight, m_units.y));
+    m_toolbar1.ScaleGaps(dpi);
+    // Without a picture, PicBmp keeps its size in twips; a picture keeps its pixels.
+    if (m_picBmp.GetPicture().Empty()) {
+        const RECT size = ToPixels({0, 0, view::kEmptyPictureWidth, view::kEmptyPictureHeight}, m_units);
+        ::SetWindowPos(m_picBmp.Hwnd(), nullptr, 0, 0, size.right, size.bottom,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     // The bars take the new system thickness; the next layout places them.
     RECT h{};
     ::GetWindowRect(m_hScroll1.Hwnd(), &h);
@@ -537,6 +607,13 @@ void FrmMain::ApplyDpi(UINT dpi) {
 
 void FrmMain::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyDpi(dpi);
+    if (m_applyingPlacement) {
+        // The stored size is in this monitor's pixels already.
+        RECT client{};
+        ::GetClientRect(Hwnd(), &client);
+        OnSize(SIZE_RESTORED, client.right, client.bottom);
+        return;
+    }
     ::SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     // The size may not have changed; the view is laid out for the new scale all the same.
@@ -582,6 +659,11 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (Form_Unload()) {
                 ::DestroyWindow(Hwnd());
             }
+            return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession() ? TRUE : FALSE;
+        case WM_ENDSESSION:
+            OnEndSession(wParam != FALSE);
             return 0;
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

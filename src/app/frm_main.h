@@ -13,7 +13,9 @@
 #include "core/units.h"
 #include "core/view_layout.h"
 #include "platform/dialogs.h"
+#include "platform/monitors.h"
 #include "platform/process.h"
+#include "platform/session.h"
 #include "platform/settings.h"
 
 namespace pw {
@@ -25,6 +27,10 @@ inline constexpr wchar_t kMessageTitle[] = L"Pixelwren v1.0";
 inline constexpr wchar_t kDelayedCapturePrompt[] =
     L"单击'确定'两秒钟之后程序会捕捉处于活动状态的窗口。单击'取消'退出捕获。";
 inline constexpr DWORD kDelayedCaptureWaitMs = 2000;
+// The question asked when the window closes with a capture that was never saved.
+inline constexpr wchar_t kUnsavedCaptureQuestion[] = L"  文件还没有保存，您要保存吗?";
+// Shown by Windows beside the window while it holds up the end of the session.
+inline constexpr wchar_t kSessionEndReason[] = L"有一幅捕获的图像还没有保存。";
 // The delayed capture found its own, minimised window still active after the wait.
 inline constexpr wchar_t kNoOtherActiveWindow[] =
     L"两秒钟之后没有别的窗口处于活动状态，没有可捕获的窗口。";
@@ -37,9 +43,16 @@ inline constexpr float kDefaultTop = 1000.0f;
 inline constexpr float kDefaultWidth = 6500.0f;
 inline constexpr float kDefaultHeight = 6500.0f;
 
+// What the main window asks of the world outside it besides message boxes and the settings
+// store; null takes the system's own. Tests put stand-ins in.
+struct FrmMainServices {
+    MonitorLayout* monitors = nullptr;
+    SessionEndBlocker* sessionEnd = nullptr;
+};
+
 class FrmMain : public Window {
 public:
-    FrmMain(MessageBoxes& boxes, SettingsStore& settings);
+    FrmMain(MessageBoxes& boxes, SettingsStore& settings, FrmMainServices services = {});
 
     // Creates the window with its menu, toolbar and controls, then runs the load: the start
     // time into status panel 2 and the stored placement. The window is not shown yet.
@@ -73,11 +86,13 @@ public:
     void Toolbar1_ButtonClick(int index);
 
     // Writes the window's rectangle in twips to the settings store, unless the window is
-    // minimised. Throws Failure when the store cannot be written.
+    // minimised. Throws when the store cannot be written.
     void SaveWindowPlacement();
 
     // The close handling: stores the placement and asks about an unsaved capture. Returns
-    // whether the close goes ahead.
+    // whether the close goes ahead. A failure of either step is reported; the question is
+    // asked even when the placement could not be stored, and a failure while asking keeps
+    // an unsaved capture open.
     bool Form_Unload();
 
     // The resize handling: lays the view out for the window's size and the picture.
@@ -116,7 +131,12 @@ protected:
 private:
     void CreateControls();
     void Form_Load();
+    // The stored placement as a rectangle in pixels on the monitors there are now.
+    [[nodiscard]] RECT StoredPlacement() const;
     void RestorePlacement();
+    // The end of the Windows session: whether it may go ahead now, and its outcome.
+    [[nodiscard]] bool OnQueryEndSession();
+    void OnEndSession(bool ending);
     // The question about an unsaved capture, asked while the window closes; setting `cancel`
     // keeps the window open.
     void AskToSaveCapture(bool& cancel);
@@ -141,7 +161,16 @@ private:
 
     MessageBoxes& m_boxes;
     SettingsStore& m_settings;
+    MonitorLayout& m_monitors;
+    SessionEndBlocker& m_sessionEnd;
     TwipsPerPixel m_units;
+    // The system's twips per pixel, for placements when no monitor is known.
+    TwipsPerPixel m_systemUnits;
+    // Set while the stored placement is applied: the window keeps the stored size in the
+    // pixels of the monitor it lands on, whatever dpi change that brings.
+    bool m_applyingPlacement = false;
+    // The session's end was held up for an unsaved capture.
+    bool m_sessionEndBlocked = false;
     HACCEL m_accelerators = nullptr;
     HIMAGELIST m_imageList1 = nullptr;
     StartedProcess m_helpViewer;

@@ -69,7 +69,8 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         result = self->HandleMessage(message, wParam, lParam);
     } catch (...) {
         self->OnEscapedException();
-        result = ::DefWindowProcW(hwnd, message, wParam, lParam);
+        // The default handling of WM_CLOSE destroys the window, whatever it holds.
+        result = message == WM_CLOSE ? 0 : ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/capture_size.h"
+#include "core/units.h"
 #include "platform/failure.h"
 
 namespace pw {
@@ -47,7 +48,7 @@ bool UsesSystemPalette(int rasterCaps, int paletteSize) {
 }
 
 Picture CaptureWindowArea(HWND window, bool clientArea, int32_t left, int32_t top, int32_t width,
-                          int32_t height) {
+                          int32_t height, DeviceCapsQuery deviceCaps) {
     if (width <= 0 || height <= 0) {
         throw Failure(kNothingToCapture);
     }
@@ -73,8 +74,9 @@ Picture CaptureWindowArea(HWND window, bool clientArea, int32_t left, int32_t to
 
     UniquePalette palette;
     std::optional<SelectPaletteGuard> selectPalette;
-    if (UsesSystemPalette(::GetDeviceCaps(source.get(), RASTERCAPS),
-                          ::GetDeviceCaps(source.get(), SIZEPALETTE))) {
+    const int rasterCaps = deviceCaps(source.get(), RASTERCAPS);
+    const int paletteSize = deviceCaps(source.get(), SIZEPALETTE);
+    if (UsesSystemPalette(rasterCaps, paletteSize)) {
         palette = CopySystemPalette(source.get());
         selectPalette.emplace(memory.get(), palette.get(), FALSE);
         ::RealizePalette(memory.get());
@@ -95,9 +97,22 @@ Picture CaptureWindowArea(HWND window, bool clientArea, int32_t left, int32_t to
     return CreatePictureFromBitmap(std::move(bitmap), std::move(palette));
 }
 
-Picture CaptureWholeScreen() {
-    return CaptureWindowArea(::GetDesktopWindow(), false, 0, 0, ::GetSystemMetrics(SM_CXSCREEN),
-                             ::GetSystemMetrics(SM_CYSCREEN));
+ScreenMetrics ScreenMetrics::Current() {
+    WindowDc screen = WindowDc::ForClient(nullptr);
+    const int dpiX = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+    const int dpiY = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+    ScreenMetrics metrics;
+    metrics.twipsPerPixelX = TwipsPerPixelForDpi(dpiX);
+    metrics.twipsPerPixelY = TwipsPerPixelForDpi(dpiY);
+    metrics.widthTwips = PixelsToTwips(::GetSystemMetrics(SM_CXSCREEN), metrics.twipsPerPixelX);
+    metrics.heightTwips = PixelsToTwips(::GetSystemMetrics(SM_CYSCREEN), metrics.twipsPerPixelY);
+    return metrics;
+}
+
+Picture CaptureWholeScreen(const ScreenMetrics& screen) {
+    const Size size = ScaledSizeToPixels(screen.widthTwips, screen.heightTwips,
+                                         screen.twipsPerPixelX, screen.twipsPerPixelY);
+    return CaptureWindowArea(::GetDesktopWindow(), false, 0, 0, size.width, size.height);
 }
 
 Picture CaptureWindowWithFrame(const FormExtent& form) {
@@ -180,7 +195,9 @@ void WaitForUncoveredWindowsToRepaint(HWND hidden, const RECT& area, DWORD timeo
             break;
         }
         DWORD_PTR ignored = 0;
-        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+        // SMTO_BLOCK: messages other threads send to this one wait until the capture is done
+        // instead of running the program's window procedures in the middle of it.
+        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                               static_cast<UINT>(deadline - now), &ignored);
     }
 }

@@ -17,6 +17,9 @@ extern const wchar_t* const kNothingToCapture;
 // palette of exactly 256 entries.
 bool UsesSystemPalette(int rasterCaps, int paletteSize);
 
+// GetDeviceCaps, or a stand-in that a test gives to play a device this machine lacks.
+using DeviceCapsQuery = int(WINAPI*)(HDC, int);
+
 // Copies width by height pixels of one window, from (left, top) of its client area or of its
 // whole window (title bar and border included), into a new bitmap with one BitBlt. On a
 // 256-colour palette display the Picture also carries a copy of the system palette. The
@@ -24,7 +27,7 @@ bool UsesSystemPalette(int rasterCaps, int paletteSize);
 // Throws Failure for an empty area (kNothingToCapture) and for any call that fails, having
 // released everything it acquired.
 Picture CaptureWindowArea(HWND window, bool clientArea, int32_t left, int32_t top, int32_t width,
-                          int32_t height);
+                          int32_t height, DeviceCapsQuery deviceCaps = &::GetDeviceCaps);
 
 // A form as the capture routines measure it: its window and a width and height in the form's
 // own units, with how many of those units make one pixel along each axis.
@@ -36,8 +39,20 @@ struct FormExtent {
     float unitsPerPixelY = 1.0f;
 };
 
-// The primary screen from (0, 0), at its full size in pixels.
-Picture CaptureWholeScreen();
+// The screen as the program measures it: its size in twips and the twips per pixel along
+// each axis, which are fractions at many scalings (8.57 at 175 %, 7.5 at 200 %).
+struct ScreenMetrics {
+    double widthTwips = 0.0;
+    double heightTwips = 0.0;
+    float twipsPerPixelX = 15.0f;
+    float twipsPerPixelY = 15.0f;
+    // The primary screen now.
+    static ScreenMetrics Current();
+};
+
+// The primary screen from (0, 0), at its full size in pixels: its size in twips divided by
+// the true twips per pixel, so that a fractional scale still gives the screen's own pixels.
+Picture CaptureWholeScreen(const ScreenMetrics& screen = ScreenMetrics::Current());
 // The form's whole window, title bar and border included; `form` gives its outer size.
 Picture CaptureWindowWithFrame(const FormExtent& form);
 // The form's client area; `form` gives the client size in the form's scale units.

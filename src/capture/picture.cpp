@@ -10,8 +10,6 @@ HPALETTE Picture::Palette() const { return m_shared ? m_shared->palette.get() : 
 
 Size Picture::SizeInPixels() const { return m_shared ? m_shared->size : Size{}; }
 
-IPictureDisp* Picture::Disp() const { return m_shared ? m_shared->disp.get() : nullptr; }
-
 Picture CreatePictureFromBitmap(UniqueBitmap bitmap, UniquePalette palette) {
     BITMAP info{};
     if (!bitmap || ::GetObjectW(bitmap.get(), sizeof info, &info) == 0) {

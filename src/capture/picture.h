@@ -1,5 +1,11 @@
 // The Picture: a reference-counted OLE picture that holds a bitmap and an optional palette
 // and frees both with its last reference.
+//
+// Who owns what: the OLE picture owns the bitmap and deletes it when released; it refers to
+// the palette but never deletes it, so the palette is owned here, beside the OLE picture,
+// and goes after it. The OLE interface is therefore never handed out: a reference kept by
+// anyone else could outlive the palette it refers to. Everything the program needs of a
+// picture (bitmap, palette, size) is read here.
 #pragma once
 
 #include <windows.h>
@@ -23,14 +29,17 @@ public:
     [[nodiscard]] HBITMAP Bitmap() const;
     [[nodiscard]] HPALETTE Palette() const;
     [[nodiscard]] Size SizeInPixels() const;
-    // The picture's dispatch interface; null for the empty picture.
-    [[nodiscard]] IPictureDisp* Disp() const;
 
     // How many Picture values share this picture (0 for the empty one); for tests.
     [[nodiscard]] long UseCount() const { return m_shared.use_count(); }
 
+    // The same picture (both empty, or sharing one OLE picture).
+    friend bool operator==(const Picture& a, const Picture& b) { return a.m_shared == b.m_shared; }
+
 private:
     friend Picture CreatePictureFromBitmap(UniqueBitmap bitmap, UniquePalette palette);
+    // Tests look at the OLE picture through this, within one call.
+    friend struct PictureOleAccess;
 
     struct Shared {
         // The OLE picture deletes its bitmap when released, but not the palette, so the

@@ -93,7 +93,105 @@ void FitSpan(int32_t& from, int32_t& to, int32_t low, int32_t high) {
     to = static_cast<int32_t>(start + length);
 }
 
+// 15: the twips per pixel that monitor origins are stored at.
+constexpr double kOriginTwipsPerPixel = kTwipsPerInch / kStandardDpi;
+
+double TwipsPerPixelOf(const MonitorArea& area) {
+    return kTwipsPerInch / (area.dpi > 0 ? area.dpi : kStandardDpi);
+}
+
+double DistanceSquared(double x, double y, double left, double top, double right, double bottom) {
+    const double dx = x < left ? left - x : (x >= right ? x - right : 0.0);
+    const double dy = y < top ? top - y : (y >= bottom ? y - bottom : 0.0);
+    return dx * dx + dy * dy;
+}
+
+// Where a monitor's block of twips lies: left, top, right, bottom.
+struct TwipsBlock {
+    double left;
+    double top;
+    double right;
+    double bottom;
+};
+
+TwipsBlock BlockOf(const MonitorArea& area) {
+    const double tpp = TwipsPerPixelOf(area);
+    const double left = area.monitor.left * kOriginTwipsPerPixel;
+    const double top = area.monitor.top * kOriginTwipsPerPixel;
+    return {left, top, left + (static_cast<double>(area.monitor.right) - area.monitor.left) * tpp,
+            top + (static_cast<double>(area.monitor.bottom) - area.monitor.top) * tpp};
+}
+
+// The monitor whose area (given by `box`) holds the point, else the nearest; null for none.
+template <typename BoxOf>
+const MonitorArea* MonitorAt(double x, double y, std::span<const MonitorArea> monitors,
+                             BoxOf box) {
+    const MonitorArea* best = nullptr;
+    double bestDistance = std::numeric_limits<double>::infinity();
+    for (const MonitorArea& area : monitors) {
+        const TwipsBlock b = box(area);
+        const double distance = DistanceSquared(x, y, b.left, b.top, b.right, b.bottom);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = &area;
+        }
+    }
+    return best;
+}
+
+TwipsBlock PixelBlockOf(const MonitorArea& area) {
+    return {static_cast<double>(area.monitor.left), static_cast<double>(area.monitor.top), static_cast<double>(area.monitor.right),
+            static_cast<double>(area.monitor.bottom)};
+}
+
 }  // namespace
+
+PlacementTwips PlacementFromWindow(const Rect& window, std::span<const MonitorArea> monitors,
+                                   const TwipsPerPixel& fallback) {
+    const double width = static_cast<double>(window.right) - window.left;
+    const double height = static_cast<double>(window.bottom) - window.top;
+    const MonitorArea* on = MonitorAt(window.left + width / 2, window.top + height / 2,
+                                      monitors, PixelBlockOf);
+    if (on == nullptr) {
+        return {static_cast<float>(window.left * static_cast<double>(fallback.x)),
+                static_cast<float>(window.top * static_cast<double>(fallback.y)),
+                static_cast<float>(width * fallback.x), static_cast<float>(height * fallback.y)};
+    }
+    const double tpp = TwipsPerPixelOf(*on);
+    const TwipsBlock block = BlockOf(*on);
+    return {static_cast<float>(block.left + (window.left - static_cast<double>(on->monitor.left)) * tpp),
+            static_cast<float>(block.top + (window.top - static_cast<double>(on->monitor.top)) * tpp),
+            static_cast<float>(width * tpp), static_cast<float>(height * tpp)};
+}
+
+Rect WindowFromPlacement(const PlacementTwips& placement, std::span<const MonitorArea> monitors,
+                         const TwipsPerPixel& fallback) {
+    const MonitorArea* on = MonitorAt(placement.left + static_cast<double>(placement.width) / 2,
+                                      placement.top + static_cast<double>(placement.height) / 2, monitors,
+                                      BlockOf);
+    double left = 0;
+    double top = 0;
+    double tppX = fallback.x;
+    double tppY = fallback.y;
+    if (on != nullptr) {
+        tppX = tppY = TwipsPerPixelOf(*on);
+        const TwipsBlock block = BlockOf(*on);
+        left = on->monitor.left + (placement.left - block.left) / tppX;
+        top = on->monitor.top + (placement.top - block.top) / tppY;
+    } else {
+        left = placement.left / tppX;
+        top = placement.top / tppY;
+    }
+    const int32_t x = RoundToInt32(left);
+    const int32_t y = RoundToInt32(top);
+    const int64_t right = int64_t{x} + RoundToInt32(placement.width / tppX);
+    const int64_t bottom = int64_t{y} + RoundToInt32(placement.height / tppY);
+    const auto clamp = [](int64_t v) {
+        return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                        std::numeric_limits<int32_t>::max()));
+    };
+    return {x, y, clamp(right), clamp(bottom)};
+}
 
 float ParsePlacementValue(std::optional<std::string_view> stored, PlacementField field) {
     const float fallback = DefaultOf(field);

@@ -1,6 +1,8 @@
 #include "platform/failure.h"
 
 #include <cwchar>
+#include <new>
+#include <string>
 
 namespace pw {
 
@@ -36,6 +38,25 @@ std::wstring DescribeFailedCall(const wchar_t* api, DWORD code) {
         text += L"。";
     }
     return text;
+}
+
+std::wstring CauseOfCurrentException() {
+    try {
+        throw;
+    } catch (const Failure& failure) {
+        return failure.Cause();
+    } catch (const std::bad_alloc&) {
+        return L"内存不足。";
+    } catch (const std::exception& error) {
+        const char* what = error.what();
+        const int length = ::MultiByteToWideChar(CP_ACP, 0, what, -1, nullptr, 0);
+        std::wstring text(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+        ::MultiByteToWideChar(CP_ACP, 0, what, -1, text.data(), length);
+        text.resize(text.find(L'\0'));
+        return text.empty() ? L"发生了意外错误。" : text;
+    } catch (...) {
+        return L"发生了意外错误。";
+    }
 }
 
 void ThrowFailedCall(const wchar_t* api, DWORD code) { throw Failure(DescribeFailedCall(api, code)); }

@@ -25,6 +25,11 @@ std::wstring SystemMessage(DWORD code);
 // "<api> 失败（错误 <code>）：<system text>"; a code of 0 says only that the call failed.
 std::wstring DescribeFailedCall(const wchar_t* api, DWORD code);
 
+// Inside a catch block: the cause of the exception being handled, in words. The program's
+// own failures give their cause; anything else (an allocation failure, a system error raised
+// as another type) is described as well as its type allows.
+std::wstring CauseOfCurrentException();
+
 [[noreturn]] void ThrowFailedCall(const wchar_t* api, DWORD code);
 // Takes the code from GetLastError.
 [[noreturn]] void ThrowLastError(const wchar_t* api);

@@ -14,15 +14,23 @@ read -r l t r b < <(drv toolbar-item-rect "$TOOLBAR" 5)
 xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2))
 tooltip_is() { [[ $(drv tooltip 2>/dev/null) == "$1" ]]; }
 wait_until 5 tooltip_is "捕获全屏" || fail "no tooltip for button 5: '$(drv tooltip 2>&1)'"
+step "status panel 1: its tooltip shows while the mouse rests on it"
+read -r l t r b < <(rect_of "$(child_of 11)")
+xdotool mousemove $((l + 40)) $(((t + b) / 2))
+wait_until 5 tooltip_is "欢迎使用影雀 v1.0 !" || fail "no tooltip over status panel 1: '$(drv tooltip 2>&1)'"
 read -r l t r b < <(drv toolbar-item-rect "$TOOLBAR" 9)
 click_at $(((l + r) / 2)) $(((t + b) / 2))
 drv wait-size "$PICBMP" 433 433 5000 || fail "button 9 did not capture the window with its frame"
 
-step "moved with the mouse by its title bar, closed with Alt+F4"
+step "moved with the mouse by its title bar, closed with Alt+F4: the capture is unsaved, No lets it go"
 drag 250 78 450 178
 expect_eq "$(rect_of "$MAIN")" "267 167 700 600" "moved window"
 desktop_keys alt+F4
-wait_until 10 pixelwren_ended || fail "Alt+F4 did not close Pixelwren"
+BOX=$(drv wait-box "Pixelwren" 5000) || fail "no question about the unsaved capture"
+expect_eq "$(drv box-text "$BOX")" "  文件还没有保存，您要保存吗?" "the question"
+expect_eq "$(drv box-buttons "$BOX")" "2 6 7" "Yes, No and Cancel"
+desktop_keys n
+wait_until 10 pixelwren_ended || fail "Alt+F4 and No did not close Pixelwren"
 expect_eq "$(stored MainLeft) $(stored MainTop) $(stored MainWidth) $(stored MainHeight)" \
   "4005 2505 6495 6495" "stored placement in twips"
 

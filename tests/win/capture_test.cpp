@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "capture/capture.h"
 #include "platform/failure.h"
@@ -115,15 +119,53 @@ TEST(CaptureWindowAreaTest, NoGdiObjectLeftAfter500Captures) {
     EXPECT_EQ(test::CountGdiObjects(), before);
 }
 
-TEST(CaptureWindowAreaTest, PalettePathOnlyForA256EntryPaletteDevice) {
-    EXPECT_TRUE(UsesSystemPalette(RC_PALETTE | RC_BITBLT, 256));
-    EXPECT_FALSE(UsesSystemPalette(RC_PALETTE, 16));
-    EXPECT_FALSE(UsesSystemPalette(RC_PALETTE, 0));
-    EXPECT_FALSE(UsesSystemPalette(RC_BITBLT, 256));
-    HDC screen = ::GetDC(nullptr);
-    EXPECT_FALSE(UsesSystemPalette(::GetDeviceCaps(screen, RASTERCAPS),
-                                   ::GetDeviceCaps(screen, SIZEPALETTE)));
-    ::ReleaseDC(nullptr, screen);
+// The display as a palette device of g_paletteSize entries; the queries are recorded.
+std::vector<int> g_capsAsked;
+int g_paletteSize = 256;
+int WINAPI PaletteDisplayCaps(HDC dc, int index) {
+    g_capsAsked.push_back(index);
+    switch (index) {
+        case RASTERCAPS:
+            return ::GetDeviceCaps(dc, RASTERCAPS) | RC_PALETTE;
+        case SIZEPALETTE:
+            return g_paletteSize;
+        default:
+            return ::GetDeviceCaps(dc, index);
+    }
+}
+
+TEST(CaptureWindowAreaTest, PaletteDisplayGivesAPictureWithTheSystemPalette) {
+    PaintedWindow window(120, 90, 80, 60);
+    CaptureWindowArea(window.Hwnd(), true, 0, 0, 80, 60);  // warm up
+    const int objects = test::CountGdiObjects();
+    {
+        g_capsAsked.clear();
+        g_paletteSize = 256;
+        const Picture picture = CaptureWindowArea(window.Hwnd(), true, 0, 0, 80, 60, PaletteDisplayCaps);
+        // Asked in this order, each once.
+        EXPECT_EQ(g_capsAsked, (std::vector<int>{RASTERCAPS, SIZEPALETTE}));
+        ASSERT_NE(picture.Palette(), nullptr);
+        WORD entries = 0;
+        ASSERT_EQ(::GetObjectW(picture.Palette(), sizeof entries, &entries), static_cast<int>(sizeof entries));
+        EXPECT_EQ(entries, 256);
+        // A copy of the system palette as the display reports it.
+        PALETTEENTRY system[256] = {};
+        PALETTEENTRY copied[256] = {};
+        HDC screen = ::GetDC(window.Hwnd());
+        ::GetSystemPaletteEntries(screen, 0, 256, system);
+        ::ReleaseDC(window.Hwnd(), screen);
+        EXPECT_EQ(::GetPaletteEntries(picture.Palette(), 0, 256, copied), 256u);
+        EXPECT_EQ(std::memcmp(system, copied, sizeof system), 0);
+        // The pixels are the window's all the same.
+        EXPECT_EQ(Mismatches(test::ReadBitmap(picture.Bitmap()), 80, 60,
+                             [&](int x, int y) { return window.ExpectedAt(x, y); }),
+                  0);
+        // A palette device of another size gets no palette.
+        g_paletteSize = 16;
+        EXPECT_EQ(CaptureWindowArea(window.Hwnd(), true, 0, 0, 80, 60, PaletteDisplayCaps).Palette(), nullptr);
+    }
+    // Bitmap and palette went with the picture.
+    EXPECT_EQ(test::CountGdiObjects(), objects);
 }
 
 TEST(CaptureRoutinesTest, WholeScreenHasTheScreenSizeFromTheOrigin) {
@@ -135,6 +177,23 @@ TEST(CaptureRoutinesTest, WholeScreenHasTheScreenSizeFromTheOrigin) {
     const RECT client = window.ClientRectOnScreen();
     EXPECT_EQ(pixels.At(client.left + 10, client.top + 10), window.ExpectedAt(10, 10));
     EXPECT_EQ(pixels.At(client.left + 90, client.top + 70), window.ExpectedAt(90, 70));
+}
+
+TEST(CaptureRoutinesTest, WholeScreenAtFractionalScalingsIsTheScreensOwnSize) {
+    // This screen as it measures at 175 %, 200 %, 150 % and 125 %: in twips, with fractional
+    // twips per pixel (8.57, 7.5, 10, 12). Rounding those to whole twips per pixel would
+    // capture 1219 or 1200 pixels of a 1280-pixel screen.
+    const Size screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ASSERT_EQ(screen, (Size{1280, 800})) << "the test desktop's size";
+    for (const int dpi : {168, 192, 144, 120}) {
+        const float tpp = 1440.0f / static_cast<float>(dpi);
+        ScreenMetrics metrics;
+        metrics.widthTwips = 1280 * static_cast<double>(tpp);
+        metrics.heightTwips = 800 * static_cast<double>(tpp);
+        metrics.twipsPerPixelX = tpp;
+        metrics.twipsPerPixelY = tpp;
+        EXPECT_EQ(CaptureWholeScreen(metrics).SizeInPixels(), (Size{1280, 800})) << dpi << " dpi";
+    }
 }
 
 TEST(CaptureRoutinesTest, FormRoutinesConvertTheirUnitsToPixels) {
@@ -159,6 +218,87 @@ TEST(CaptureRoutinesTest, ForegroundWindowIsCapturedWhole) {
     const RECT outer = window.WindowRect();
     const Picture picture = CaptureForegroundWindow();
     EXPECT_EQ(picture.SizeInPixels(), (Size{outer.right - outer.left, outer.bottom - outer.top}));
+}
+
+// A message that another thread sends to the window being hidden, and whether it arrived
+// while the window was still being hidden.
+constexpr UINT kProbe = WM_APP + 17;
+std::atomic<bool> g_hiding{false};
+std::atomic<int> g_probesWhileHiding{0};
+std::atomic<int> g_probes{0};
+HWND g_probed = nullptr;
+
+LRESULT CALLBACK RecordProbe(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->hwnd == g_probed && message->message == kProbe) {
+        ++g_probes;
+        g_probesWhileHiding += g_hiding ? 1 : 0;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+HANDLE g_answering = nullptr;
+LRESULT CALLBACK SlowToAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NULL) {
+        ::SetEvent(g_answering);
+        ::Sleep(400);
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST(WindowHiddenForCaptureTest, MessagesFromOtherThreadsWaitUntilTheWindowIsHidden) {
+    PaintedWindow window(300, 300, 120, 90);
+    g_probed = window.Hwnd();
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, RecordProbe, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+
+    // Beneath it, a window of another thread that takes its time to answer: the wait for the
+    // uncovered windows makes a round trip to it. Meanwhile a third thread sends a message to
+    // the window being hidden.
+    HANDLE answering = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_answering = answering;
+    std::atomic<HWND> slow{nullptr};
+    std::atomic<bool> done{false};
+    std::thread beneath([&] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = SlowToAnswer;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
+        wc.lpszClassName = L"PixelwrenTestSlowToAnswer";
+        ::RegisterClassW(&wc);
+        HWND hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 280, 280, 200, 150,
+                                      nullptr, nullptr, wc.hInstance, nullptr);
+        slow = hwnd;
+        while (!done) {
+            test::PumpMessages(10);
+        }
+        ::DestroyWindow(hwnd);
+    });
+    while (slow == nullptr) {
+        ::Sleep(5);
+    }
+    ::SetWindowPos(window.Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    test::PumpMessages(100);
+    std::thread sender([&] {
+        ::WaitForSingleObject(answering, 5000);
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(window.Hwnd(), kProbe, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    });
+    {
+        g_hiding = true;
+        WindowHiddenForCapture hidden(window.Hwnd(), 2000);
+        g_hiding = false;
+        EXPECT_EQ(::WaitForSingleObject(answering, 0), WAIT_OBJECT_0) << "no round trip to the window beneath";
+    }
+    test::PumpMessages(200);
+    sender.join();
+    done = true;
+    beneath.join();
+    ::UnhookWindowsHookEx(hook);
+    ::CloseHandle(answering);
+    EXPECT_EQ(g_probes, 1);
+    EXPECT_EQ(g_probesWhileHiding, 0);
 }
 
 TEST(WindowHiddenForCaptureTest, HidesWhileAliveAndShowsAndActivatesAfter) {

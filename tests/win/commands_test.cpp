@@ -14,7 +14,7 @@ namespace {
 
 class CommandsTest : public test::MainWindowTest {
 protected:
-    IPictureDisp* Shown() { return m_form.PicBmp().GetPicture().Disp(); }
+    Picture Shown() { return m_form.PicBmp().GetPicture(); }
     RECT ClientOnScreen() const {
         RECT rect{};
         ::GetClientRect(m_form.Hwnd(), &rect);
@@ -71,14 +71,14 @@ TEST_F(CommandsTest, WholeScreenCaptureComesBackShownAndActive) {
 
 TEST_F(CommandsTest, DelayedCaptureCancelledChangesNothing) {
     m_boxes.Answer(IDCANCEL);
-    IPictureDisp* const before = Shown();
+    const Picture before = Shown();
     m_form.RunCommand(ids::kMnuAtiveWindow);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_EQ(m_boxes.Last().text, kDelayedCapturePrompt);
     EXPECT_EQ(m_boxes.Last().title, L"Pixelwren v1.0");
     EXPECT_EQ(m_boxes.Last().style, 0x41u);
     EXPECT_EQ(m_boxes.Last().owner, m_form.Hwnd());
-    EXPECT_EQ(Shown(), before);
+    EXPECT_TRUE(Shown() == before);
     EXPECT_FALSE(m_form.ImageUnsaved());
     EXPECT_FALSE(::IsIconic(m_form.Hwnd()));
 }
@@ -127,19 +127,19 @@ TEST_F(CommandsTest, DelayedCaptureTakesTheActiveWindowAndComesBackNormal) {
 
 TEST_F(CommandsTest, DelayedCaptureWithNoOtherActiveWindowKeepsThePicture) {
     m_form.RunCommand(ids::kMnuClient);
-    IPictureDisp* const before = Shown();
+    const Picture before = Shown();
     m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuAtiveWindow);
     ASSERT_EQ(m_boxes.Count(), 2u);
     EXPECT_NE(m_boxes.Last().text.find(kNoOtherActiveWindow), std::wstring::npos);
     EXPECT_NE(m_boxes.Last().text.find(L"“延时捕获”"), std::wstring::npos);
-    EXPECT_EQ(Shown(), before);
+    EXPECT_TRUE(Shown() == before);
     EXPECT_FALSE(::IsIconic(m_form.Hwnd()));
 }
 
 TEST_F(CommandsTest, NothingToCaptureIsReportedAndChangesNothing) {
     m_form.RunCommand(ids::kMnuClient);
-    IPictureDisp* const before = Shown();
+    const Picture before = Shown();
     ASSERT_TRUE(m_form.ImageUnsaved());
     ::ShowWindow(m_form.Hwnd(), SW_MINIMIZE);  // a minimised window has no client area
     test::PumpMessages(30);
@@ -148,12 +148,12 @@ TEST_F(CommandsTest, NothingToCaptureIsReportedAndChangesNothing) {
     const std::wstring& text = m_boxes.Last().text;
     EXPECT_NE(text.find(L"“当前工作区”"), std::wstring::npos) << text;
     EXPECT_NE(text.find(kNothingToCapture), std::wstring::npos) << text;
-    EXPECT_EQ(Shown(), before);
+    EXPECT_TRUE(Shown() == before);
     EXPECT_TRUE(m_form.ImageUnsaved());
 }
 
 TEST_F(CommandsTest, FailingPlatformCallsAreReportedAndChangeNothing) {
-    IPictureDisp* const before = Shown();
+    const Picture before = Shown();
     const int objects = test::CountGdiObjects();
     {
         test::GdiExhaustion exhaustion;
@@ -170,7 +170,7 @@ TEST_F(CommandsTest, FailingPlatformCallsAreReportedAndChangeNothing) {
         EXPECT_NE(box.text.find(L" 失败"), std::wstring::npos) << box.text;
         EXPECT_EQ(box.style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
     }
-    EXPECT_EQ(Shown(), before);
+    EXPECT_TRUE(Shown() == before);
     EXPECT_FALSE(m_form.ImageUnsaved());
     EXPECT_TRUE(::IsWindowVisible(m_form.Hwnd()));  // the screen capture put it back
     EXPECT_EQ(test::CountGdiObjects(), objects);

@@ -3,7 +3,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app/frm_main.h"
 #include "app/ids.h"
@@ -47,19 +51,33 @@ TEST_F(LifecycleTest, FirstStartOpensAtTheDefaultsWithTheStartTime) {
     const auto form = Start();
     // 1000 and 6500 twips at 15 per pixel, rounded half to even.
     EXPECT_EQ(Placement(form->Hwnd()), (Box{67, 67, 433, 433}));
-    // Laid out for that size before it is shown.
+    // Laid out for that size before it is shown: the empty picture (215 by 179 pixels) fits,
+    // so both bars are hidden and the viewport fills the area between toolbar and status bar
+    // (its design size, 537 by 311 pixels, would not).
+    EXPECT_FALSE(::IsWindowVisible(form->Hwnd()));
     RECT client{};
     ::GetClientRect(form->Hwnd(), &client);
     RECT viewport{};
     ::GetWindowRect(form->picScroll().Hwnd(), &viewport);
-    EXPECT_GT(viewport.right - viewport.left, client.right - 40);
+    RECT vbar{};
+    ::GetWindowRect(form->VScroll1().Hwnd(), &vbar);
+    RECT hbar{};
+    ::GetWindowRect(form->HScroll1().Hwnd(), &hbar);
+    const int barGrowth = 17;  // 255 twips
+    EXPECT_EQ(viewport.right - viewport.left, client.right - (vbar.right - vbar.left) + barGrowth);
+    EXPECT_EQ(viewport.bottom - viewport.top,
+              client.bottom - (hbar.bottom - hbar.top) - form->StatusBar1().HeightPixels() -
+                  form->Toolbar1().HeightPixels() + barGrowth);
+    EXPECT_FALSE(::IsWindowVisible(form->HScroll1().Hwnd()));
 
     EXPECT_EQ(form->StatusBar1().PanelText(1), kWelcomeText);
     const std::wstring started = form->StatusBar1().PanelText(2);
     EXPECT_NE(started.find(std::to_wstring(now.wYear)), std::wstring::npos) << started;
     EXPECT_NE(started.find(L':'), std::wstring::npos) << started;  // the time too
-    ::Sleep(1100);
-    EXPECT_EQ(form->StatusBar1().PanelText(2), started);  // never refreshed
+    // Never refreshed: the text shows seconds, and a second passes with messages dispatched,
+    // so that a timer or a posted refresh would have run.
+    test::PumpMessages(1100);
+    EXPECT_EQ(form->StatusBar1().PanelText(2), started);
     EXPECT_EQ(::GetWindowTextLengthW(form->Hwnd()), static_cast<int>(std::wstring(kAppTitle).size()));
 }
 
@@ -138,7 +156,7 @@ TEST_F(LifecycleTest, BadAndOffScreenValuesStillShowTheWindow) {
     EXPECT_EQ(WindowRect(form->Hwnd()).left, -200);
 }
 
-TEST_F(LifecycleTest, CloseThatCannotStoreKeepsAnUnsavedCapture) {
+TEST_F(LifecycleTest, CloseThatCannotStoreStillAsksAboutTheCapture) {
     // A key name longer than the registry allows: every write fails.
     SettingsStore broken(m_key.Path() + L"\\" + std::wstring(300, L'x'));
     {
@@ -149,18 +167,197 @@ TEST_F(LifecycleTest, CloseThatCannotStoreKeepsAnUnsavedCapture) {
         ASSERT_EQ(m_boxes.Count(), 1u);
         EXPECT_NE(m_boxes.Last().text.find(L"RegCreateKeyEx"), std::wstring::npos) << m_boxes.Last().text;
 
+        // With a capture the store's failure is told, then the question decides.
         form.RunCommand(ids::kMnuClient);
         ASSERT_TRUE(form.ImageUnsaved());
+        m_boxes.Answer(IDOK);
+        m_boxes.Answer(IDCANCEL);
         ::SendMessageW(form.Hwnd(), WM_CLOSE, 0, 0);
-        EXPECT_TRUE(::IsWindow(form.Hwnd()));  // the capture is still there
-        EXPECT_EQ(m_boxes.Count(), 2u);
+        EXPECT_TRUE(::IsWindow(form.Hwnd()));
+        ASSERT_EQ(m_boxes.Count(), 3u);
+        EXPECT_NE(m_boxes.History()[1].text.find(L"RegCreateKeyEx"), std::wstring::npos);
+        EXPECT_EQ(m_boxes.Last().text, kUnsavedCaptureQuestion);
+        EXPECT_EQ(m_boxes.Last().title, L"pw_win_tests");
+        EXPECT_EQ(m_boxes.Last().style, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONINFORMATION));
         EXPECT_FALSE(form.PicBmp().GetPicture().Empty());
+
+        m_boxes.Answer(IDOK);
+        m_boxes.Answer(IDNO);
+        ::SendMessageW(form.Hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(m_boxes.Count(), 5u);
+        EXPECT_EQ(form.Hwnd(), nullptr);  // No: closed without saving
     }
-    // With a working store, the same close goes ahead.
+    // With a working store, a close asks nothing more than the question.
     const auto form = Start();
     ::SendMessageW(form->Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(form->Hwnd(), nullptr);
     EXPECT_NE(m_key.Value(L"MainLeft"), L"(missing)");
+    EXPECT_EQ(m_boxes.Count(), 5u);
+}
+
+// A store whose writes fail with an allocation failure, not the program's own failure type.
+class ExhaustedSettings final : public SettingsStore {
+public:
+    using SettingsStore::SettingsStore;
+    void Write(const std::wstring&, const std::wstring&, const std::wstring&) override {
+        throw std::bad_alloc();
+    }
+};
+
+// Boxes whose first question fails as a system error raised as another type would.
+class FailingFirstBox final : public MessageBoxes {
+public:
+    explicit FailingFirstBox(MessageBoxes& rest) : m_rest(rest) {}
+    int Show(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override {
+        if (!m_failed && text == kUnsavedCaptureQuestion) {
+            m_failed = true;
+            throw std::runtime_error("the box could not be shown");
+        }
+        return m_rest.Show(owner, text, title, style);
+    }
+
+private:
+    MessageBoxes& m_rest;
+    bool m_failed = false;
+};
+
+TEST_F(LifecycleTest, AnyExceptionWhileClosingIsReportedAndKeepsTheCapture) {
+    ExhaustedSettings exhausted(m_key.Path());
+    FailingFirstBox boxes(m_boxes);
+    FrmMain form(boxes, exhausted);
+    ASSERT_TRUE(form.Create());
+    ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+    form.RunCommand(ids::kMnuClient);
+    ASSERT_TRUE(form.ImageUnsaved());
+
+    // The store fails with bad_alloc, then the question itself throws: both are reported and
+    // the window stays with its capture.
+    ::SendMessageW(form.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(form.Hwnd()));
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_NE(m_boxes.History()[0].text.find(L"内存不足"), std::wstring::npos) << m_boxes.History()[0].text;
+    EXPECT_NE(m_boxes.History()[1].text.find(L"the box could not be shown"), std::wstring::npos)
+        << m_boxes.History()[1].text;
+    EXPECT_FALSE(form.PicBmp().GetPicture().Empty());
+
+    // Asked again, Cancel keeps it too; No lets it go.
+    m_boxes.Answer(IDOK);
+    m_boxes.Answer(IDCANCEL);
+    ::SendMessageW(form.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(form.Hwnd()));
+    m_boxes.Answer(IDOK);
+    m_boxes.Answer(IDNO);
+    ::SendMessageW(form.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(form.Hwnd(), nullptr);
+}
+
+// Records what the window asks of the session's end.
+class RecordingSessionEnd final : public SessionEndBlocker {
+public:
+    void Block(HWND window, const std::wstring& why) override {
+        blockedBy = window;
+        reason = why;
+    }
+    void Unblock(HWND window) override {
+        if (window == blockedBy) {
+            blockedBy = nullptr;
+        }
+    }
+    HWND blockedBy = nullptr;
+    std::wstring reason;
+};
+
+TEST_F(LifecycleTest, EndOfTheSessionStoresThePlacementAndNeverLosesACaptureSilently) {
+    RecordingSessionEnd session;
+    FrmMainServices services;
+    services.sessionEnd = &session;
+    {
+        // Nothing unsaved: the session may end, and the placement is stored as it does.
+        FrmMain form(m_boxes, m_settings, services);
+        ASSERT_TRUE(form.Create());
+        ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+        ::SetWindowPos(form.Hwnd(), nullptr, 90, 80, 500, 400, SWP_NOZORDER);
+        EXPECT_EQ(::SendMessageW(form.Hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+        EXPECT_EQ(m_key.Value(L"MainLeft"), L"(missing)");
+        ::SendMessageW(form.Hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(m_key.Value(L"MainLeft"), L"1350");
+        EXPECT_EQ(m_key.Value(L"MainHeight"), L"6000");
+        EXPECT_EQ(session.blockedBy, nullptr);
+    }
+    FrmMain form(m_boxes, m_settings, services);
+    ASSERT_TRUE(form.Create());
+    ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+    form.RunCommand(ids::kMnuClient);
+    ASSERT_TRUE(form.ImageUnsaved());
+    // An unsaved capture holds the end up, with the reason Windows shows, and asks nothing
+    // while the session's end is under way.
+    EXPECT_EQ(::SendMessageW(form.Hwnd(), WM_QUERYENDSESSION, 0, 0), FALSE);
+    EXPECT_EQ(session.blockedBy, form.Hwnd());
+    EXPECT_EQ(session.reason, kSessionEndReason);
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    // The user goes back: the block is lifted and the question is asked.
+    m_boxes.Answer(IDCANCEL);
+    ::SendMessageW(form.Hwnd(), WM_ENDSESSION, FALSE, 0);
+    test::PumpMessages(50);
+    EXPECT_EQ(session.blockedBy, nullptr);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.Last().text, kUnsavedCaptureQuestion);
+    EXPECT_TRUE(::IsWindow(form.Hwnd()));
+    EXPECT_TRUE(form.ImageUnsaved());
+    // Ending it all the same stores the placement.
+    m_key.Set(L"MainLeft", L"1");
+    EXPECT_EQ(::SendMessageW(form.Hwnd(), WM_QUERYENDSESSION, 0, 0), FALSE);
+    ::SendMessageW(form.Hwnd(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_NE(m_key.Value(L"MainLeft"), L"1");
+}
+
+// Monitors as a test lays them out.
+class FakeMonitors final : public MonitorLayout {
+public:
+    explicit FakeMonitors(std::vector<MonitorArea> areas) : m_areas(std::move(areas)) {}
+    std::vector<MonitorArea> Monitors() const override { return m_areas; }
+
+private:
+    std::vector<MonitorArea> m_areas;
+};
+
+MonitorArea Monitor(int32_t left, int32_t top, int32_t width, int32_t height, int dpi) {
+    const Rect area{left, top, left + width, top + height};
+    return {area, area, dpi};
+}
+
+TEST_F(LifecycleTest, PlacementComesBackOnItsMonitorAcrossScalings) {
+    struct Case {
+        std::vector<MonitorArea> layout;
+        Box window;
+        const wchar_t* storedLeft;
+    };
+    const Case cases[] = {
+        // Closed at x = 2500 on a 150 % monitor right of a 100 % one.
+        {{Monitor(0, 0, 1920, 1080, 96), Monitor(1920, 0, 2880, 1620, 144)}, {2500, 300, 600, 400}, L"34600"},
+        // The same on the 100 % primary of that layout, and on a 200 % monitor above it.
+        {{Monitor(0, 0, 1920, 1080, 96), Monitor(1920, 0, 2880, 1620, 144)}, {300, 200, 640, 480}, L"4500"},
+        {{Monitor(0, 0, 1920, 1080, 144), Monitor(-400, -2160, 3840, 2160, 192)}, {-100, -1500, 900, 700}, L"-3750"},
+        // A 125 % monitor left of a 200 % primary.
+        {{Monitor(0, 0, 3840, 2160, 192), Monitor(-2560, 100, 2560, 1440, 120)}, {-2000, 400, 1001, 601}, L"-31680"},
+    };
+    for (const Case& c : cases) {
+        FakeMonitors monitors(c.layout);
+        FrmMainServices services;
+        services.monitors = &monitors;
+        {
+            FrmMain form(m_boxes, m_settings, services);
+            ASSERT_TRUE(form.Create());
+            ::SetWindowPos(form.Hwnd(), nullptr, c.window.x, c.window.y, c.window.width, c.window.height,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            EXPECT_TRUE(form.Form_Unload());
+        }
+        EXPECT_EQ(m_key.Value(L"MainLeft"), c.storedLeft);
+        FrmMain again(m_boxes, m_settings, services);
+        ASSERT_TRUE(again.Create());
+        EXPECT_EQ(Placement(again.Hwnd()), c.window) << c.storedLeft;
+    }
+    EXPECT_EQ(m_boxes.Count(), 0u);
 }
 
 StartedProcess StartNotepad() {
@@ -192,11 +389,18 @@ TEST_F(LifecycleTest, ExitEndsOnlyTheViewerItStartedAndStoresNothing) {
     EXPECT_EQ(m_boxes.Count(), 0u);
 
     // A remembered id without the handle ends nothing, not even a process that has that id
-    // now (here: this one).
-    TerminateProcessById(StartedProcess{::GetCurrentProcessId(), {}});
-    // A viewer that has exited already is left alone.
-    TerminateProcessById(form->HelpViewerProcess());
-    SUCCEED();
+    // now (here: another Notepad).
+    StartedProcess other = StartNotepad();
+    ASSERT_TRUE(other.handle);
+    TerminateProcessById(StartedProcess{other.id, {}});
+    EXPECT_EQ(::WaitForSingleObject(other.handle.get(), 300), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "a process was ended by its id alone";
+    ::TerminateProcess(other.handle.get(), 7);
+    ::WaitForSingleObject(other.handle.get(), 5000);
+    // A viewer that has exited already keeps the exit it had.
+    TerminateProcessById(other);
+    ::GetExitCodeProcess(other.handle.get(), &code);
+    EXPECT_EQ(code, 7u);
 }
 
 TEST_F(LifecycleTest, DpiChangeTakesTheSuggestedRectangleAndRescales) {
@@ -212,6 +416,60 @@ TEST_F(LifecycleTest, DpiChangeTakesTheSuggestedRectangleAndRescales) {
     ::GetWindowRect(form->picScroll().Hwnd(), &viewport);
     ::MapWindowPoints(HWND_DESKTOP, form->Hwnd(), reinterpret_cast<POINT*>(&viewport), 2);
     EXPECT_EQ(viewport.top, 36);
+    // The empty picture keeps its size in twips: 3225 by 2685 at 10 twips per pixel.
+    RECT picture{};
+    ::GetWindowRect(form->PicBmp().Hwnd(), &picture);
+    EXPECT_EQ(picture.right - picture.left, 322);
+    EXPECT_EQ(picture.bottom - picture.top, 268);
+}
+
+TEST_F(LifecycleTest, ToolbarGapsScaleWithTheDpiLikeTheSeparator) {
+    const auto form = Start();
+    const HWND bar = form->Toolbar1().Hwnd();
+    const auto width = [&](int index) {
+        RECT rect{};
+        ::SendMessageW(bar, TB_GETITEMRECT, static_cast<WPARAM>(index - 1), reinterpret_cast<LPARAM>(&rect));
+        return rect.right - rect.left;
+    };
+    // At 96 dpi a gap is as wide as the separator (position 15).
+    const int separator = width(15);
+    for (const int gap : {1, 4, 11}) {
+        EXPECT_EQ(width(gap), separator) << gap;
+    }
+    RECT suggested{100, 100, 750, 750};
+    ::SendMessageW(form->Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    for (const int gap : {1, 4, 11}) {
+        EXPECT_EQ(width(gap), ::MulDiv(separator, 144, 96)) << gap;
+    }
+}
+
+TEST_F(LifecycleTest, StatusPanelsFollowTheWindowsWidth) {
+    const auto form = Start();
+    ::ShowWindow(form->Hwnd(), SW_SHOWNORMAL);
+    const HWND status = form->StatusBar1().Hwnd();
+    // Panel 2 is 2000 twips (133 pixels) always; panel 1 takes the rest but never less.
+    for (const int outer : {900, 600, 400, 290, 200, 150}) {
+        ::SetWindowPos(form->Hwnd(), nullptr, 0, 0, outer, 400, SWP_NOMOVE | SWP_NOZORDER);
+        RECT client{};
+        ::GetClientRect(form->Hwnd(), &client);
+        int edges[2] = {};
+        ASSERT_EQ(::SendMessageW(status, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges)), 2);
+        const int panel1 = std::max<int>(client.right - 133, 133);
+        EXPECT_EQ(edges[0], panel1) << outer;
+        EXPECT_EQ(edges[1] - edges[0], 133) << outer;
+        // Panel 1's tooltip covers panel 1 and says what it says.
+        wchar_t text[128] = {};
+        TTTOOLINFOW tool{sizeof tool};
+        tool.hwnd = status;
+        tool.uId = 1;
+        tool.lpszText = text;
+        ASSERT_TRUE(::SendMessageW(form->StatusBar1().TooltipHwnd(), TTM_GETTOOLINFOW, 0,
+                                   reinterpret_cast<LPARAM>(&tool)));
+        RECT panel{};
+        ::SendMessageW(status, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&panel));
+        EXPECT_TRUE(::EqualRect(&tool.rect, &panel)) << outer;
+        EXPECT_EQ(std::wstring(text), kWelcomeText);
+    }
 }
 
 TEST_F(LifecycleTest, ProgramResourcesCarryIconAndManifest) {

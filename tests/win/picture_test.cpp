@@ -5,7 +5,21 @@
 #include "support.h"
 
 namespace pw {
+
+// The OLE picture of a Picture, lent for the length of one call.
+struct PictureOleAccess {
+    template <typename F>
+    static void With(const Picture& picture, F&& use) {
+        use(picture.m_shared ? picture.m_shared->disp.get() : nullptr);
+    }
+};
+
 namespace {
+
+// Nothing outside the Picture can obtain its OLE interface to keep.
+template <typename T>
+concept HandsOutOlePicture = requires(const T& picture) { picture.Disp(); };
+static_assert(!HandsOutOlePicture<Picture>);
 
 UniquePalette SmallPalette() {
     struct {
@@ -30,15 +44,21 @@ TEST(PictureTest, OwnsBitmapAndPaletteUntilTheLastReferenceGoes) {
         EXPECT_EQ(picture.Palette(), rawPalette);
         EXPECT_EQ(picture.SizeInPixels(), (Size{30, 20}));
 
-        // The OLE picture is reachable through its dispatch interface and holds the bitmap.
-        ComPtr<IPicture> ole;
-        ASSERT_TRUE(SUCCEEDED(picture.Disp()->QueryInterface(IID_IPicture, ole.put_void())));
-        OLE_HANDLE handle = 0;
-        SHORT type = 0;
-        ole->get_Handle(&handle);
-        ole->get_Type(&type);
-        EXPECT_EQ(reinterpret_cast<HBITMAP>(static_cast<uintptr_t>(handle)), rawBitmap);
-        EXPECT_EQ(type, PICTYPE_BITMAP);
+        // The OLE picture holds the bitmap and refers to the palette.
+        PictureOleAccess::With(picture, [&](IPictureDisp* disp) {
+            ASSERT_NE(disp, nullptr);
+            ComPtr<IPicture> ole;
+            ASSERT_TRUE(SUCCEEDED(disp->QueryInterface(IID_IPicture, ole.put_void())));
+            OLE_HANDLE handle = 0;
+            OLE_HANDLE hpal = 0;
+            SHORT type = 0;
+            ole->get_Handle(&handle);
+            ole->get_hPal(&hpal);
+            ole->get_Type(&type);
+            EXPECT_EQ(reinterpret_cast<HBITMAP>(static_cast<uintptr_t>(handle)), rawBitmap);
+            EXPECT_EQ(reinterpret_cast<HPALETTE>(static_cast<uintptr_t>(hpal)), rawPalette);
+            EXPECT_EQ(type, PICTYPE_BITMAP);
+        });
 
         copy = picture;
         EXPECT_EQ(copy.UseCount(), 2);
@@ -66,7 +86,7 @@ TEST(PictureTest, EmptyPictureHasNothing) {
     const Picture empty;
     EXPECT_TRUE(empty.Empty());
     EXPECT_EQ(empty.Bitmap(), nullptr);
-    EXPECT_EQ(empty.Disp(), nullptr);
+    PictureOleAccess::With(empty, [](IPictureDisp* disp) { EXPECT_EQ(disp, nullptr); });
     EXPECT_EQ(empty.SizeInPixels(), (Size{0, 0}));
 }
 
