@@ -1,14 +1,15 @@
 # make run   build and start Pixelwren under Wine (on its own Xvfb screen when there is no display)
 # make test  build everything and run every test tier
+# make soak  every command 1000 times over on the real window, checking for leaks
 # make dist  zip the program folder as a user gets it
-# make bench print the benchmarks' ratios
+# make bench print the benchmarks' figures as one table, with a CSV file and a chart
 # Each installs what is missing first (Debian 12, as root).
 SHELL := /bin/bash
 BUILD ?= build
 BUILD_TYPE ?= Release
 CTEST_JOBS ?= 2
 
-.PHONY: all deps configure build test run dist bench clean
+.PHONY: all deps configure build test run dist bench soak clean
 
 all: build
 
@@ -31,7 +32,11 @@ dist: build
 	cmake --build $(BUILD)/win-i686 --target dist
 	@echo "dist: $$(ls $(BUILD)/win-i686/Pixelwren-*.zip)"
 
+soak: build
+	tools/run-soak $(BUILD)
+
 bench: build
+	@tools/install-deps bench
 	tools/run-bench $(BUILD)
 
 clean:

@@ -1,135 +1,204 @@
-// Prints ratios for the speed and memory targets of capturing and scrolling:
-//   capture / bare BitBlt        the whole-screen capture costs little beyond its one BitBlt
-//   picture move / full repaint  scrolling moves the picture box instead of redrawing it
-//   memory / picture bytes       a held capture costs about its bitmap, and nothing stays
-//                                behind once it is released
+// Captures, the capture commands, memory and scrolling, each against the floor it cannot
+// beat, measured in the same run:
+//   capture routines   against a new compatible bitmap of the same size and one BitBlt
+//   capture commands   against that floor plus hiding and showing a bare window
+//   memory             private bytes beyond the start against one captured bitmap
+//   scrolling          an arrow click and a thumb step against a bare scroll bar of the same
+//                      size moved the same way, and against repainting the whole view
 #include <windows.h>
 #include <commctrl.h>
-#include <psapi.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <vector>
+#include <string>
 
 #include "app/frm_main.h"
+#include "app/ids.h"
+#include "bench.h"
 #include "capture/capture.h"
 #include "platform/com.h"
 #include "platform/handles.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using pw::bench::AlternateMedians;
+using pw::bench::Figure;
+using pw::bench::Pump;
 
-template <typename F>
-double MedianMicroseconds(int runs, F&& run) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        run();
-        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+// What any capture of a window's area must do: a memory context, a compatible bitmap of the
+// area's size, one BitBlt, and freeing them again.
+void BareCapture(HWND window, bool client, int width, int height) {
+    pw::WindowDc source = client ? pw::WindowDc::ForClient(window) : pw::WindowDc::ForWholeWindow(window);
+    pw::UniqueDc memory(::CreateCompatibleDC(source.get()));
+    pw::UniqueBitmap bitmap(::CreateCompatibleBitmap(source.get(), width, height));
+    {
+        pw::SelectObjectGuard select(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    ::GdiFlush();
 }
 
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::DispatchMessageW(&msg);
-    }
+LRESULT CALLBACK BareProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-SIZE_T CommittedBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                           sizeof counters);
-    // The commit charge; Wine reports PrivateUsage as 0 but fills PagefileUsage, which Windows
-    // documents as the same value.
-    return counters.PagefileUsage;
+HWND BareWindow(int x, int y, int width, int height) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = BareProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = L"PixelwrenBenchBare";
+    ::RegisterClassW(&wc);
+    const HWND hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"Bare", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x,
+                                        y, width, height, nullptr, nullptr, wc.hInstance, nullptr);
+    ::ShowWindow(hwnd, SW_SHOWNORMAL);
+    ::UpdateWindow(hwnd);
+    return hwnd;
+}
+
+std::string Sized(const char* what, int width, int height) {
+    return std::string(what) + " " + std::to_string(width) + "x" + std::to_string(height);
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // With --whole-screen only the whole-screen figures, for a second screen size.
+    const bool wholeScreenOnly = argc > 1 && std::string(argv[1]) == "--whole-screen";
     pw::OleApartment ole;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    const HWND desktop = ::GetDesktopWindow();
 
-    // Capture against the bare copy it is built around, alternating so that both see the same
-    // state of the machine.
-    std::vector<double> captureTimes;
-    std::vector<double> bareTimes;
-    {
-        pw::WindowDc screen = pw::WindowDc::ForWholeWindow(::GetDesktopWindow());
-        pw::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
-        pw::UniqueDc memory(::CreateCompatibleDC(screen.get()));
-        pw::SelectObjectGuard select(memory.get(), bitmap.get());
-        for (int i = 0; i < 40; ++i) {
-            captureTimes.push_back(MedianMicroseconds(1, [] { pw::CaptureWholeScreen(); }));
-            bareTimes.push_back(MedianMicroseconds(1, [&] {
-                ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
-                ::GdiFlush();
-            }));
-        }
-    }
-    std::sort(captureTimes.begin(), captureTimes.end());
-    std::sort(bareTimes.begin(), bareTimes.end());
-    const double capture = captureTimes[captureTimes.size() / 2];
-    const double bare = bareTimes[bareTimes.size() / 2];
-    std::printf("capture / bare BitBlt           %.2f  (%.0f us / %.0f us, %dx%d)\n", capture / bare, capture,
-                bare, width, height);
-
-    // A scroll step against repainting the whole view.
     pw::SystemMessageBoxes boxes;
-    // A settings key of the benchmark's own; it is never written, since the form never closes.
+    // A settings key of the benchmark's own; the form never closes, so it is never written.
     pw::SettingsStore settings(L"Software\\PixelwrenBench");
     pw::FrmMain form(boxes, settings);
     form.Create();
     ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
-    form.PicBmp().SetPicture(pw::CaptureWholeScreen());
-    form.Form_Resize();
+    ::UpdateWindow(form.Hwnd());
     Pump();
-    const HWND bar = form.HScroll1().Hwnd();
-    const double repaint = MedianMicroseconds(200, [&] {
-        ::RedrawWindow(form.picScroll().Hwnd(), nullptr, nullptr,
-                       RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        ::GdiFlush();
-    });
-    int x = 0;
-    const double move = MedianMicroseconds(200, [&] {
-        x = x == 0 ? -1 : 0;
-        ::SetWindowPos(form.PicBmp().Hwnd(), nullptr, x, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        ::UpdateWindow(form.Hwnd());
-        ::GdiFlush();
-    });
-    bool right = true;
-    const double step = MedianMicroseconds(200, [&] {
-        ::SendMessageW(form.Hwnd(), WM_HSCROLL, MAKEWPARAM(right ? SB_LINERIGHT : SB_LINELEFT, 0),
-                       reinterpret_cast<LPARAM>(bar));
-        right = !right;
-        ::UpdateWindow(form.Hwnd());
-        ::GdiFlush();
-    });
-    std::printf("picture move / full repaint     %.2f  (%.0f us / %.0f us)\n", move / repaint, move, repaint);
-    std::printf("arrow click / full repaint      %.2f  (%.0f us, with the bar's own redraw)\n", step / repaint,
-                step);
+    const double startBytes = pw::bench::PrivateBytes();
 
-    // Memory held by ten captures, and what is left once they are gone.
-    const SIZE_T before = CommittedBytes();
-    {
-        std::vector<pw::Picture> held;
-        for (int i = 0; i < 10; ++i) {
-            held.push_back(pw::CaptureWholeScreen());
-        }
-        const double pictureBytes = 10.0 * width * height * 4;
-        std::printf("memory / picture bytes          %.2f  (10 captures held)\n",
-                    static_cast<double>(CommittedBytes() - before) / pictureBytes);
+    // The whole screen: the routine, and the command as the user waits for it.
+    const auto [routine, floor] = AlternateMedians(
+        30, [] { pw::CaptureWholeScreen(); }, [&] { BareCapture(desktop, false, width, height); });
+    Figure(Sized("whole-screen capture routine", width, height).c_str(), routine, floor, "us", 1.1,
+           "new bitmap + BitBlt");
+    const HWND bare = BareWindow(600, 300, 433, 433);
+    const auto [command, bareHideShow] = AlternateMedians(
+        15,
+        [&] {
+            form.RunCommand(pw::ids::kMnuScreen);
+            Pump();
+        },
+        [&] {
+            BareCapture(desktop, false, width, height);
+            ::ShowWindow(bare, SW_HIDE);
+            ::ShowWindow(bare, SW_SHOW);
+            ::SetForegroundWindow(bare);
+            ::UpdateWindow(bare);
+            Pump();
+        });
+    Figure(Sized("whole-screen command", width, height).c_str(), command, bareHideShow, "us", 1.25,
+           "bitmap + BitBlt + bare hide and show");
+    ::DestroyWindow(bare);
+    ::SetForegroundWindow(form.Hwnd());
+    Pump();
+    if (wholeScreenOnly) {
+        return 0;
     }
-    std::printf("memory left / picture bytes     %.2f  (after releasing them)\n",
-                (static_cast<double>(CommittedBytes()) - static_cast<double>(before)) / (width * height * 4.0));
+
+    // The main window itself, with and without its frame.
+    RECT outer{};
+    ::GetWindowRect(form.Hwnd(), &outer);
+    RECT client{};
+    ::GetClientRect(form.Hwnd(), &client);
+    const auto [framed, framedFloor] = AlternateMedians(
+        40, [&] { pw::CaptureWindowWithFrame(form.OuterExtent()); },
+        [&] { BareCapture(form.Hwnd(), false, outer.right - outer.left, outer.bottom - outer.top); });
+    Figure("current-window capture routine", framed, framedFloor, "us", 1.1, "new bitmap + BitBlt");
+    const auto [clientArea, clientFloor] = AlternateMedians(
+        40, [&] { pw::CaptureClientArea(form.ClientExtent()); },
+        [&] { BareCapture(form.Hwnd(), true, client.right, client.bottom); });
+    Figure("client-area capture routine", clientArea, clientFloor, "us", 1.1, "new bitmap + BitBlt");
+
+    // Memory: each capture costs one bitmap and releases the one before.
+    const double bitmapBytes = 4.0 * width * height;
+    form.RunCommand(pw::ids::kMnuScreen);
+    Pump();
+    const double afterOne = pw::bench::PrivateBytes();
+    for (int i = 0; i < 200; ++i) {
+        form.RunCommand(pw::ids::kMnuScreen);
+        Pump();
+    }
+    const double afterMany = pw::bench::PrivateBytes();
+    Figure("memory after one whole-screen capture", afterOne - startBytes, bitmapBytes, "bytes", 2.0,
+           "one captured bitmap");
+    Figure("memory after 200 more captures", afterMany - startBytes, bitmapBytes, "bytes", 2.0,
+           "one captured bitmap");
+
+    // Scrolling: the view holds a picture larger than itself.
+    const HWND hbar = form.HScroll1().Hwnd();
+    RECT barRect{};
+    ::GetWindowRect(hbar, &barRect);
+    const HWND host = BareWindow(200, 200, 600, 200);
+    const HWND bareBar = ::CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 0,
+                                           barRect.right - barRect.left, barRect.bottom - barRect.top, host,
+                                           nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    SCROLLINFO range{sizeof range, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 10000, 3000, 0, 0};
+    ::SetScrollInfo(bareBar, SB_CTL, &range, TRUE);
+    ::SetForegroundWindow(form.Hwnd());
+    Pump();
+    int barePos = 0;
+    const auto moveBareBar = [&] {
+        barePos = barePos == 0 ? 15 : 0;
+        ::SetScrollPos(bareBar, SB_CTL, barePos, TRUE);
+        ::UpdateWindow(host);
+        ::GdiFlush();
+    };
+    bool right = true;
+    const auto [arrow, bareArrow] = AlternateMedians(
+        200,
+        [&] {
+            ::SendMessageW(form.Hwnd(), WM_HSCROLL, MAKEWPARAM(right ? SB_LINERIGHT : SB_LINELEFT, 0),
+                           reinterpret_cast<LPARAM>(hbar));
+            right = !right;
+            ::UpdateWindow(form.Hwnd());
+            ::GdiFlush();
+        },
+        moveBareBar);
+    Figure("scroll: arrow click", arrow, bareArrow, "us", 1.2, "bare scroll bar moved");
+    int thumb = 0;
+    const auto [drag, bareDrag] = AlternateMedians(
+        200,
+        [&] {
+            // While a thumb is dragged the bar reports its tracking position; outside a drag
+            // that is its position, which is set first.
+            thumb = thumb == 0 ? 600 : 0;
+            SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, thumb, 0};
+            ::SetScrollInfo(hbar, SB_CTL, &info, TRUE);
+            ::SendMessageW(form.Hwnd(), WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), reinterpret_cast<LPARAM>(hbar));
+            ::UpdateWindow(form.Hwnd());
+            ::GdiFlush();
+        },
+        moveBareBar);
+    Figure("scroll: thumb drag step", drag, bareDrag, "us", 1.2, "bare scroll bar moved");
+    const auto [arrowAgain, repaint] = AlternateMedians(
+        200,
+        [&] {
+            ::SendMessageW(form.Hwnd(), WM_HSCROLL, MAKEWPARAM(right ? SB_LINERIGHT : SB_LINELEFT, 0),
+                           reinterpret_cast<LPARAM>(hbar));
+            right = !right;
+            ::UpdateWindow(form.Hwnd());
+            ::GdiFlush();
+        },
+        [&] {
+            ::RedrawWindow(form.picScroll().Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            ::GdiFlush();
+        });
+    Figure("scroll: arrow click against a full repaint", arrowAgain, repaint, "us", 0.0, "full repaint of the view");
+    ::DestroyWindow(host);
     return 0;
 }

@@ -103,3 +103,9 @@ add_subdirectory(tests/e2e)
 
 add_executable(pw_bench bench/capture_bench.cpp)
 target_link_libraries(pw_bench PRIVATE pw_win psapi)
+add_executable(pw_startup_bench bench/startup_bench.cpp)
+target_link_options(pw_startup_bench PRIVATE -municode)
+target_link_libraries(pw_startup_bench PRIVATE psapi)
+# The start-up floor: one window, built as Pixelwren is (static runtime, stripped).
+add_executable(pw_minimal_window WIN32 bench/minimal_window.cpp)
+target_link_options(pw_minimal_window PRIVATE -municode -s)
