@@ -44,8 +44,11 @@ add_library(pw_win STATIC
   src/app/controls.cpp
   src/app/frm_main.cpp
   src/app/window.cpp
+  src/area/feedback.cpp
+  src/area/free_area.cpp
   src/capture/capture.cpp
   src/capture/picture.cpp
+  src/platform/clipboard.cpp
   src/platform/dpi.cpp
   src/platform/failure.cpp
   src/platform/process.cpp
@@ -102,3 +105,6 @@ add_subdirectory(tests/e2e)
 
 add_executable(pw_bench bench/capture_bench.cpp)
 target_link_libraries(pw_bench PRIVATE pw_win psapi)
+
+add_executable(pw_area_bench bench/area_bench.cpp)
+target_link_libraries(pw_area_bench PRIVATE pw_win)
