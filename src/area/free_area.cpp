@@ -19,6 +19,8 @@ namespace {
 constexpr DWORD kUncoverTimeoutMs = 1000;
 // The drag waits for mouse input at most this long before it looks at the capture again.
 constexpr DWORD kTrackingPollMs = 100;
+// Where a minimised window lies off every monitor, as the shell puts it with a taskbar.
+constexpr LONG kOffScreen = -32000;
 
 }  // namespace
 
@@ -169,6 +171,16 @@ void ArmFreeAreaCapture(HWND mainWindow, SnapshotWindow& snapshot) {
     RECT shown{};
     ::GetWindowRect(mainWindow, &shown);
     ::ShowWindow(mainWindow, SW_MINIMIZE);
+    // Without a taskbar (Wine's desktop, or a shell that arranges minimised windows on the
+    // screen) the minimised caption sits on a monitor, and would be in the snapshot: it goes
+    // where no monitor is, as a taskbar's shell puts it. Wine clamps a minimised position
+    // set through the placement to the screen, but lets the window be moved.
+    RECT iconic{};
+    if (::GetWindowRect(mainWindow, &iconic) && ::MonitorFromRect(&iconic, MONITOR_DEFAULTTONULL)) {
+        ::SetWindowPos(mainWindow, nullptr, kOffScreen, kOffScreen, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::UnionRect(&shown, &shown, &iconic);
+    }
     WaitUntilUncovered(mainWindow, shown, kUncoverTimeoutMs);
     snapshot.Show(TakeVirtualScreenSnapshot());
 }

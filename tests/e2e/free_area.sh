@@ -18,10 +18,11 @@ start_pixelwren keep
 PICBMP=$(child_of $ID_PICBMP)
 
 screen_to() { import -window root "$1"; }
-# The screen now against a screenshot, both with Pixelwren's window blacked out.
+# The screen now against a screenshot, both with Pixelwren's window as it was before arming
+# blacked out.
 outside_main_differs() {
   local l t r b
-  read -r l t r b < <(rect_of "$MAIN")
+  read -r l t r b <<<"$MAIN_RECT"
   screen_to "$SCRATCH/now.png"
   for f in "$1" "$SCRATCH/now.png"; do
     convert "$f" -fill black -draw "rectangle $l,$t $((r - 1)),$((b - 1))" "$f.masked.png"
@@ -41,6 +42,7 @@ view_to() {  # the picture as the view shows it, w h
 }
 
 arm() {
+  MAIN_RECT=$(rect_of "$MAIN")
   screen_to "$SCRATCH/before.png"
   drv post-command "$MAIN" $CMD_DISTRICT
   SNAPSHOT=$(drv wait-window $SNAPSHOT_CLASS 5000) || fail "no snapshot window after arming"

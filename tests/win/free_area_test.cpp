@@ -141,6 +141,10 @@ TEST_F(FreeAreaCaptureTest, ArmedUntilEscapeWhichPutsEverythingBack) {
         EXPECT_EQ(m_form.Pointer(), MousePointer::Crosshair) << when;
         EXPECT_EQ(m_form.Scale(), ScaleMode::Pixels) << when;
         EXPECT_TRUE(::IsIconic(m_form.Hwnd())) << when;
+        // Off every monitor, so that the snapshot does not show its minimised caption.
+        RECT minimised{};
+        ::GetWindowRect(m_form.Hwnd(), &minimised);
+        EXPECT_EQ(::MonitorFromRect(&minimised, MONITOR_DEFAULTTONULL), nullptr) << when;
         EXPECT_EQ(::GetCapture(), snapshot) << when;
         EXPECT_TRUE(m_form.ImageUnsaved()) << when;
         EXPECT_TRUE(m_form.Snapshot().Shown()) << when;
