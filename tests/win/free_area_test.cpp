@@ -184,6 +184,10 @@ TEST_F(FreeAreaCaptureTest, ADragLandsTheAreaInTheViewAndOnTheClipboard) {
     } drags[] = {{{100, 100}, {300, 250}}, {{300, 250}, {100, 100}}, {{300, 100}, {100, 250}}};
     for (const auto& d : drags) {
         test::PutTextOnClipboard(L"before");
+        // A picture larger than the view, which shows both bars for it.
+        m_form.PicBmp().SetPicture(test::SolidPicture(2000, 1500, RGB(9, 9, 9)));
+        m_form.Form_Resize();
+        ASSERT_TRUE(::IsWindowVisible(m_form.HScroll1().Hwnd()));
         Arm();
         Drag(d.from.x, d.from.y, d.to.x, d.to.y);
         ExpectIdle();
@@ -192,10 +196,11 @@ TEST_F(FreeAreaCaptureTest, ADragLandsTheAreaInTheViewAndOnTheClipboard) {
         ASSERT_EQ(picture.SizeInPixels(), (Size{200, 150})) << d.from.x << "," << d.from.y;
         EXPECT_EQ(Differences(test::ReadBitmap(picture.Bitmap()), expected), 0);
         EXPECT_EQ(Differences(ClipboardPixels(), expected), 0);
+        EXPECT_EQ(::GetClipboardOwner(), m_form.Hwnd());
         EXPECT_TRUE(m_form.ImageUnsaved());
         // No feedback left on the screen.
         EXPECT_EQ(Differences(test::ReadScreen(area), expected), 0);
-        // The view is laid out for the new picture: it fits, so no bar is shown.
+        // The view is laid out again for the new picture: it fits, so no bar is shown.
         EXPECT_FALSE(::IsWindowVisible(m_form.HScroll1().Hwnd()));
         EXPECT_FALSE(::IsWindowVisible(m_form.VScroll1().Hwnd()));
     }
