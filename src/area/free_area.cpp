@@ -25,9 +25,10 @@ constexpr LONG kOffScreen = -32000;
 }  // namespace
 
 ScreenSnapshot TakeVirtualScreenSnapshot() {
-    const Rect bounds{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
-                      ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                      ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const Rect bounds{
+        ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+        ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+        ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
     WindowDc screen = WindowDc::ForClient(nullptr);
@@ -71,8 +72,8 @@ AreaCopy CopyScreenAreaToClipboard(const ScreenSource& screen, HWND owner, int32
     if (!memory) {
         ThrowLastError(L"CreateCompatibleDC");
     }
-    UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.dc, static_cast<int>(width),
-                                                 static_cast<int>(height)));
+    UniqueBitmap bitmap(
+        ::CreateCompatibleBitmap(screen.dc, static_cast<int>(width), static_cast<int>(height)));
     if (!bitmap) {
         const DWORD error = ::GetLastError();
         ThrowFailedCall(L"CreateCompatibleBitmap", error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY);
@@ -187,7 +188,9 @@ void ArmFreeAreaCapture(HWND mainWindow, SnapshotWindow& snapshot) {
 
 // The snapshot window
 
-SnapshotWindow::~SnapshotWindow() { FreeSnapshot(); }
+SnapshotWindow::~SnapshotWindow() {
+    FreeSnapshot();
+}
 
 void SnapshotWindow::Show(ScreenSnapshot snapshot) {
     FreeSnapshot();

@@ -38,7 +38,8 @@ public:
     [[nodiscard]] HDC Dc() const { return m_memory.get(); }
     [[nodiscard]] test::Pixels Read() const {
         ::GdiFlush();
-        test::Pixels pixels{m_width, m_height, std::vector<uint32_t>(m_bits, m_bits + m_width * m_height)};
+        test::Pixels pixels{m_width, m_height,
+                            std::vector<uint32_t>(m_bits, m_bits + m_width * m_height)};
         for (uint32_t& p : pixels.data) {
             p &= 0x00FFFFFFu;
         }
@@ -76,14 +77,14 @@ TEST(SelectionFeedbackTest, DrawingTwiceRestoresEveryPixel) {
     Canvas canvas(kWidth, kHeight);
     const test::Pixels before = canvas.Read();
     std::vector<Rect> rects = {
-        {100, 100, 100, 100},          // the press, before any move: empty
-        {100, 100, 100, 250},          // straight down: empty
-        {50, 60, 51, 61},              // 1 x 1
-        {50, 60, 52, 62},              // 2 x 2
-        {10, 20, 11, 400},             // one pixel wide
-        {10, 20, 600, 21},             // one pixel high
-        {0, 0, kWidth, kHeight},       // the whole canvas
-        {-40, -30, 120, 90},           // past the upper-left edge
+        {100, 100, 100, 100},                   // the press, before any move: empty
+        {100, 100, 100, 250},                   // straight down: empty
+        {50, 60, 51, 61},                       // 1 x 1
+        {50, 60, 52, 62},                       // 2 x 2
+        {10, 20, 11, 400},                      // one pixel wide
+        {10, 20, 600, 21},                      // one pixel high
+        {0, 0, kWidth, kHeight},                // the whole canvas
+        {-40, -30, 120, 90},                    // past the upper-left edge
         {500, 400, kWidth + 60, kHeight + 70},  // past the lower-right edge
         {-10, -10, kWidth + 10, kHeight + 10},  // around it all
     };
@@ -147,22 +148,26 @@ TEST(SelectionFeedbackTest, FrameTracesTheBorderAndTheLabelSitsInTheMiddle) {
     constexpr int kWidth = 400;
     constexpr int kHeight = 300;
     Canvas canvas(kWidth, kHeight);
-    for (const Rect& rect : {Rect{100, 100, 300, 250}, Rect{20, 30, 121, 152}, Rect{5, 5, 395, 60}}) {
+    for (const Rect& rect :
+         {Rect{100, 100, 300, 250}, Rect{20, 30, 121, 152}, Rect{5, 5, 395, 60}}) {
         const std::vector<bool> changed = ChangedBy(rect, canvas.Dc(), canvas);
         auto at = [&](int x, int y) { return changed[static_cast<size_t>(y) * kWidth + x]; };
         int labelLeft = kWidth, labelRight = -1, labelTop = kHeight, labelBottom = -1;
         for (int y = 0; y < kHeight; ++y) {
             for (int x = 0; x < kWidth; ++x) {
-                const bool inside = x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+                const bool inside =
+                    x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
                 const bool border = inside && (x == rect.left || x == rect.right - 1 ||
                                                y == rect.top || y == rect.bottom - 1);
                 const bool corner = (x == rect.left || x == rect.right - 1) &&
                                     (y == rect.top || y == rect.bottom - 1);
                 if (!inside) {
-                    ASSERT_FALSE(at(x, y)) << "outside at " << x << "," << y << " for " << Describe(rect);
+                    ASSERT_FALSE(at(x, y))
+                        << "outside at " << x << "," << y << " for " << Describe(rect);
                 } else if (border && !corner) {
                     // Corners are where two strips meet; the rest of the border is inverted.
-                    ASSERT_TRUE(at(x, y)) << "border at " << x << "," << y << " for " << Describe(rect);
+                    ASSERT_TRUE(at(x, y))
+                        << "border at " << x << "," << y << " for " << Describe(rect);
                 } else if (!border && at(x, y)) {
                     labelLeft = std::min(labelLeft, x);
                     labelRight = std::max(labelRight, x + 1);
@@ -176,8 +181,8 @@ TEST(SelectionFeedbackTest, FrameTracesTheBorderAndTheLabelSitsInTheMiddle) {
         EXPECT_NEAR(labelLeft + labelRight, rect.left + rect.right, 4) << Describe(rect);
         EXPECT_NEAR(labelTop + labelBottom, rect.top + rect.bottom, 6) << Describe(rect);
         // As wide as "200x150" in the canvas's font, give or take the cell's blank edges.
-        const std::string text = std::to_string(rect.right - rect.left) + "x" +
-                                 std::to_string(rect.bottom - rect.top);
+        const std::string text =
+            std::to_string(rect.right - rect.left) + "x" + std::to_string(rect.bottom - rect.top);
         SIZE extent{};
         ::GetTextExtentPoint32A(canvas.Dc(), text.c_str(), static_cast<int>(text.size()), &extent);
         EXPECT_LE(labelRight - labelLeft, extent.cx) << Describe(rect);
@@ -231,7 +236,8 @@ protected:
     }
     static test::Pixels ClipboardPixels() {
         ClipboardSession clipboard = ClipboardSession::Open(nullptr);
-        return clipboard.Bitmap() != nullptr ? test::ReadBitmap(clipboard.Bitmap()) : test::Pixels{};
+        return clipboard.Bitmap() != nullptr ? test::ReadBitmap(clipboard.Bitmap())
+                                             : test::Pixels{};
     }
     // The clipboard's owner. Wine lets a second opener in when both name the same window
     // (null included), so the program and the other program each name their own.
@@ -243,13 +249,13 @@ TEST_F(CopyScreenAreaTest, ClipboardHoldsExactlyTheAreaOfTheScreen) {
     WindowDc screen = WindowDc::ForClient(nullptr);
     const struct {
         Rect area;
-    } cases[] = {{{100, 100, 300, 250}}, {{150, 120, 151, 121}}, {{160, 130, 460, 131}},
-                 {{0, 0, 640, 480}}};
+    } cases[] = {
+        {{100, 100, 300, 250}}, {{150, 120, 151, 121}}, {{160, 130, 460, 131}}, {{0, 0, 640, 480}}};
     for (const auto& c : cases) {
         const Rect& a = c.area;
         const test::Pixels expected = test::ReadScreen({a.left, a.top, a.right, a.bottom});
-        const AreaCopy copy =
-            CopyScreenAreaToClipboard({screen.get(), 0, 0}, Owner(), a.left, a.top, a.right, a.bottom);
+        const AreaCopy copy = CopyScreenAreaToClipboard({screen.get(), 0, 0}, Owner(), a.left,
+                                                        a.top, a.right, a.bottom);
         ASSERT_EQ(copy.outcome, AreaCopy::Outcome::OnClipboard) << Describe(a);
         EXPECT_FALSE(copy.kept);
         const test::Pixels got = ClipboardPixels();
@@ -264,8 +270,8 @@ TEST_F(CopyScreenAreaTest, ASnapshotLeftOfAndAboveThePrimaryScreenIsReadAtItsOri
     // A snapshot whose pixel (0, 0) is the screen point (-300, -200), as with a monitor at the
     // upper left of the primary one.
     Canvas snapshot(800, 600);
-    const AreaCopy copy = CopyScreenAreaToClipboard({snapshot.Dc(), -300, -200}, Owner(), -250,
-                                                    -150, -100, -50);
+    const AreaCopy copy =
+        CopyScreenAreaToClipboard({snapshot.Dc(), -300, -200}, Owner(), -250, -150, -100, -50);
     ASSERT_EQ(copy.outcome, AreaCopy::Outcome::OnClipboard);
     const test::Pixels got = ClipboardPixels();
     ASSERT_EQ(got.width, 150);
@@ -279,9 +285,10 @@ TEST_F(CopyScreenAreaTest, ASnapshotLeftOfAndAboveThePrimaryScreenIsReadAtItsOri
 
 TEST_F(CopyScreenAreaTest, AnEmptyAreaLeavesTheClipboardAlone) {
     WindowDc screen = WindowDc::ForClient(nullptr);
-    for (const Rect& a : {Rect{100, 100, 100, 100}, Rect{100, 100, 100, 250}, Rect{100, 100, 300, 100}}) {
-        const AreaCopy copy =
-            CopyScreenAreaToClipboard({screen.get(), 0, 0}, Owner(), a.left, a.top, a.right, a.bottom);
+    for (const Rect& a :
+         {Rect{100, 100, 100, 100}, Rect{100, 100, 100, 250}, Rect{100, 100, 300, 100}}) {
+        const AreaCopy copy = CopyScreenAreaToClipboard({screen.get(), 0, 0}, Owner(), a.left,
+                                                        a.top, a.right, a.bottom);
         EXPECT_EQ(copy.outcome, AreaCopy::Outcome::Nothing) << Describe(a);
         EXPECT_FALSE(copy.kept);
         EXPECT_EQ(test::TextOnClipboard(), L"before") << Describe(a);
@@ -296,7 +303,8 @@ TEST_F(CopyScreenAreaTest, AClipboardHeldBrieflyElsewhereIsWaitedFor) {
     // Another program has it: opening fails with access denied.
     ASSERT_FALSE(::OpenClipboard(Owner()));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    const AreaCopy copy = CopyScreenAreaToClipboard({screen.get(), 0, 0}, Owner(), 100, 100, 300, 250);
+    const AreaCopy copy =
+        CopyScreenAreaToClipboard({screen.get(), 0, 0}, Owner(), 100, 100, 300, 250);
     ASSERT_EQ(copy.outcome, AreaCopy::Outcome::OnClipboard) << Narrow(copy.why);
     EXPECT_EQ(Differences(ClipboardPixels(), expected), 0);
 }
@@ -309,7 +317,8 @@ TEST_F(CopyScreenAreaTest, AClipboardHeldTooLongKeepsTheBitmapAndItsContents) {
         test::ClipboardHolder holder(2000);
         ASSERT_TRUE(holder.Holding());
         const ULONGLONG start = ::GetTickCount64();
-        AreaCopy copy = CopyScreenAreaToClipboard({screen.get(), 0, 0}, Owner(), 100, 100, 300, 250);
+        AreaCopy copy =
+            CopyScreenAreaToClipboard({screen.get(), 0, 0}, Owner(), 100, 100, 300, 250);
         const ULONGLONG waited = ::GetTickCount64() - start;
         ASSERT_EQ(copy.outcome, AreaCopy::Outcome::Kept);
         EXPECT_GE(waited, 400u);

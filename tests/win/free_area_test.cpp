@@ -108,7 +108,8 @@ protected:
 
     static test::Pixels ClipboardPixels() {
         ClipboardSession clipboard = ClipboardSession::Open(nullptr);
-        return clipboard.Bitmap() != nullptr ? test::ReadBitmap(clipboard.Bitmap()) : test::Pixels{};
+        return clipboard.Bitmap() != nullptr ? test::ReadBitmap(clipboard.Bitmap())
+                                             : test::Pixels{};
     }
 
     void ExpectIdle() {
@@ -131,9 +132,10 @@ TEST_F(FreeAreaCaptureTest, ArmedUntilEscapeWhichPutsEverythingBack) {
     const HWND snapshot = m_form.Snapshot().Hwnd();
     RECT covered{};
     ::GetWindowRect(snapshot, &covered);
-    const RECT virtualScreen{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
-                             ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                             ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const RECT virtualScreen{
+        ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+        ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+        ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     EXPECT_TRUE(::EqualRect(&covered, &virtualScreen));
     EXPECT_NE(::GetWindowLongW(snapshot, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     auto expectArmed = [&](const char* when) {
@@ -263,7 +265,8 @@ TEST_F(FreeAreaCaptureTest, ABusyClipboardStillShowsTheCaptureAndSaysSo) {
         Drag(100, 100, 300, 250);
         ExpectIdle();
         ASSERT_EQ(m_boxes.Count(), 1u);
-        EXPECT_EQ(m_boxes.Last().text.find(L"无法完成“自由捕获”"), 0u) << Narrow(m_boxes.Last().text);
+        EXPECT_EQ(m_boxes.Last().text.find(L"无法完成“自由捕获”"), 0u)
+            << Narrow(m_boxes.Last().text);
         EXPECT_NE(m_boxes.Last().text.find(kClipboardRefused), std::wstring::npos);
         EXPECT_NE(m_boxes.Last().text.find(L"OpenClipboard"), std::wstring::npos);
         const Picture& picture = m_form.PicBmp().GetPicture();

@@ -206,7 +206,6 @@ GdiExhaustion::~GdiExhaustion() {
 
 }  // namespace pw::test
 
-
 namespace pw::test {
 
 namespace {
