@@ -238,6 +238,41 @@ TEST_F(FreeAreaCaptureTest, TheFrameFollowsEveryButtonAndVanishesAfterwards) {
     ExpectIdle();
 }
 
+TEST_F(FreeAreaCaptureTest, AGestureQueuedBeforeTheDragStartsIsTakenAtOnce) {
+    Arm();
+    // The whole gesture is queued before this thread looks at its queue again, as when the
+    // program was busy while the user dragged; no input follows.
+    std::thread([] {
+        MoveTo(100, 100);
+        Button(MOUSEEVENTF_LEFTDOWN);
+        MoveTo(300, 250);
+        Button(MOUSEEVENTF_LEFTUP);
+    }).join();
+    // A late nudge, so that a drag that waits for new input does not wait for ever.
+    std::atomic<bool> over{false};
+    std::thread nudge([&] {
+        for (int i = 0; i < 50 && !over; ++i) {
+            ::Sleep(100);
+        }
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dwFlags = MOUSEEVENTF_MOVE;
+        move.mi.dx = 40;
+        ::SendInput(1, &move, sizeof move);
+    });
+    const ULONGLONG start = ::GetTickCount64();
+    while (m_form.Snapshot().Shown() && ::GetTickCount64() - start < 8000) {
+        test::PumpMessages(10);
+    }
+    const ULONGLONG took = ::GetTickCount64() - start;
+    over = true;
+    nudge.join();
+    test::PumpMessages(150);
+    EXPECT_LT(took, 2000u);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(), (Size{200, 150}));
+    ExpectIdle();
+}
+
 TEST_F(FreeAreaCaptureTest, AClickWithoutADragChangesNothing) {
     m_form.PicBmp().SetPicture(test::SolidPicture(50, 40, RGB(1, 2, 3)));
     const HBITMAP shown = m_form.PicBmp().GetPicture().Bitmap();
