@@ -44,8 +44,11 @@ add_library(pw_win STATIC
   src/app/controls.cpp
   src/app/frm_main.cpp
   src/app/window.cpp
+  src/area/feedback.cpp
+  src/area/free_area.cpp
   src/capture/capture.cpp
   src/capture/picture.cpp
+  src/platform/clipboard.cpp
   src/platform/dpi.cpp
   src/platform/failure.cpp
   src/platform/monitors.cpp
@@ -109,3 +112,6 @@ target_link_libraries(pw_startup_bench PRIVATE psapi)
 # The start-up floor: one window, built as Pixelwren is (static runtime, stripped).
 add_executable(pw_minimal_window WIN32 bench/minimal_window.cpp)
 target_link_options(pw_minimal_window PRIVATE -municode -s)
+
+add_executable(pw_area_bench bench/area_bench.cpp)
+target_link_libraries(pw_area_bench PRIVATE pw_win)

@@ -372,15 +372,104 @@ void FrmMain::mnuClient_Click() {
     Form_Resize();
 }
 
-// Commands that come with the document, free-area, language and help subsystems; until then
-// they do nothing.
+// The free-area capture: arming shows the screen's snapshot; a left press on it runs the drag
+// (Form_MouseDown) and lands the area; Esc cancels.
+void FrmMain::mnuDistrict_Click() {
+    m_scaleMode = ScaleMode::Pixels;
+    if (m_selectionArmed) {
+        return;
+    }
+    m_selectionArmed = true;
+    m_mousePointer = MousePointer::Crosshair;
+    m_unsavedBeforeArming = m_imageUnsaved;
+    m_imageUnsaved = true;
+    try {
+        ArmFreeAreaCapture(Hwnd(), m_snapshot);
+    } catch (...) {
+        SelectionCancel();
+        throw;
+    }
+}
+
+void FrmMain::Form_MouseDown(HWND window, int button, int x, int y) {
+    if ((button & kLeftButton) == 0 || m_mousePointer != MousePointer::Crosshair ||
+        !m_selectionArmed) {
+        return;
+    }
+    m_selectionArmed = false;
+    POINT anchor{x, y};
+    const Rect rect = TrackSelectionRectangle(window, anchor);
+    Reporting(ids::kMnuDistrict, [&] { LandSelection(rect); });
+}
+
+void FrmMain::LandSelection(const Rect& rect) {
+    AreaCopy copy;
+    {
+        // The snapshot goes and the window comes back, whatever the copy does.
+        struct EndOfSelection {
+            FrmMain& form;
+            ~EndOfSelection() {
+                form.m_snapshot.Hide();
+                RestoreNormalOnExit restore(form.Hwnd());
+            }
+        } end{*this};
+        try {
+            copy = CopyScreenAreaToClipboard(m_snapshot.Source(), Hwnd(), rect.left, rect.top,
+                                             rect.right, rect.bottom);
+        } catch (...) {
+            m_imageUnsaved = m_unsavedBeforeArming;
+            throw;
+        }
+    }
+    switch (copy.outcome) {
+        case AreaCopy::Outcome::Nothing:
+            m_imageUnsaved = m_unsavedBeforeArming;
+            return;
+        case AreaCopy::Outcome::Kept:
+            // Neither lost nor leaked: the capture goes straight into the view.
+            PlacePicture(CreatePictureFromBitmap(std::move(copy.kept), UniquePalette()));
+            Form_Resize();
+            throw Failure(kClipboardRefused + copy.why);
+        case AreaCopy::Outcome::OnClipboard:
+            break;
+    }
+    std::optional<Picture> landed = PictureFromClipboard(Hwnd());
+    if (!landed) {
+        m_imageUnsaved = m_unsavedBeforeArming;
+        throw Failure(kClipboardUnreadable);
+    }
+    PlacePicture(std::move(*landed));
+    Form_Resize();
+}
+
+void FrmMain::Form_MouseUp(int button) {
+    if ((button & kLeftButton) == 0) {
+        return;
+    }
+    m_mousePointer = MousePointer::Default;
+    m_scaleMode = ScaleMode::Twips;
+}
+
+void FrmMain::SelectionCancel() {
+    if (!m_selectionArmed) {
+        return;
+    }
+    m_snapshot.Hide();
+    m_selectionArmed = false;
+    m_mousePointer = MousePointer::Default;
+    m_scaleMode = ScaleMode::Twips;
+    m_imageUnsaved = m_unsavedBeforeArming;
+    RestoreNormalOnExit restore(Hwnd());
+}
+
+// Commands that come with the document, language and help subsystems; until then they do
+// nothing.
 void FrmMain::mnuOpen_Click() {}
 void FrmMain::mnusave_Click() {}
 void FrmMain::mnuClear_Click() {}
 void FrmMain::mnuWallpaper_Click() {}
 void FrmMain::mnuClearWall_Click() {}
 void FrmMain::mnuprint_Click() {}
-void FrmMain::mnuDistrict_Click() {}
 void FrmMain::mnuMspaint_Click() {}
 void FrmMain::mnuChinese_Click() {}
 void FrmMain::mnuEnglish_Click() {}
@@ -404,8 +493,13 @@ void FrmMain::RunCommand(UINT id) {
     if (entry == nullptr || entry->handler == nullptr || !entry->enabled) {
         return;
     }
+    Reporting(id, [&] { (this->*(entry->handler))(); });
+}
+
+template <typename Work>
+void FrmMain::Reporting(UINT id, Work&& work) {
     try {
-        (this->*(entry->handler))();
+        work();
     } catch (...) {
         ReportFailure(id, CauseOfCurrentException());
     }
@@ -678,6 +772,9 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
+        case WM_LBUTTONUP:
+            Form_MouseUp(kLeftButton);
+            return 0;
         case WM_KEYDOWN:
             OnKeyDown(static_cast<UINT>(wParam));
             return 0;

@@ -9,6 +9,7 @@
 
 #include "app/controls.h"
 #include "app/window.h"
+#include "area/free_area.h"
 #include "capture/capture.h"
 #include "core/units.h"
 #include "core/view_layout.h"
@@ -35,6 +36,13 @@ inline constexpr wchar_t kSessionEndReason[] = L"有一幅捕获的图像还没�
 inline constexpr wchar_t kNoOtherActiveWindow[] =
     L"两秒钟之后没有别的窗口处于活动状态，没有可捕获的窗口。";
 
+// A free-area capture whose bitmap the clipboard did not take; it is shown in the view.
+inline constexpr wchar_t kClipboardRefused[] =
+    L"剪贴板正被其他程序占用，捕获的图像没有放到剪贴板上，只显示在窗口中。\n\n";
+// The capture is on the clipboard, but could not be read back into the view.
+inline constexpr wchar_t kClipboardUnreadable[] =
+    L"捕获的图像已放到剪贴板上，但无法从剪贴板读回到窗口中。";
+
 // Design geometry, in twips.
 inline constexpr float kToolbarHeight = 360.0f;
 inline constexpr float kStatusPanelMinWidth = 2000.0f;
@@ -50,7 +58,12 @@ struct FrmMainServices {
     SessionEndBlocker* sessionEnd = nullptr;
 };
 
-class FrmMain : public Window {
+// The application-wide mouse pointer and the form's scale mode, as the free-area capture
+// switches them.
+enum class MousePointer { Default, Crosshair };
+enum class ScaleMode { Twips, Pixels };
+
+class FrmMain : public Window, private SelectionEvents {
 public:
     FrmMain(MessageBoxes& boxes, SettingsStore& settings, FrmMainServices services = {});
 
@@ -98,6 +111,18 @@ public:
     // The resize handling: lays the view out for the window's size and the picture.
     void Form_Resize();
 
+    // The form's mouse events, in client pixels of `window` while a free-area capture is
+    // armed: a left press then runs the drag and lands the area in the view and on the
+    // clipboard; a left release puts the pointer and the scale mode back to normal.
+    void Form_MouseDown(HWND window, int button, int x, int y);
+    void Form_MouseUp(int button);
+
+    [[nodiscard]] bool SelectionArmed() const { return m_selectionArmed; }
+    [[nodiscard]] MousePointer Pointer() const { return m_mousePointer; }
+    [[nodiscard]] ScaleMode Scale() const { return m_scaleMode; }
+    // The window that shows the screen's snapshot while armed.
+    [[nodiscard]] const SnapshotWindow& Snapshot() const { return m_snapshot; }
+
     // Runs the command of a menu id as its menu item would, and reports a failure in a
     // message box that names the command and the cause; the state stays as it was.
     void RunCommand(UINT id);
@@ -128,6 +153,12 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnEscapedException() override;
 
+    void SelectionMouseDown(HWND window, int button, int x, int y) override {
+        Form_MouseDown(window, button, x, y);
+    }
+    void SelectionMouseUp(int button) override { Form_MouseUp(button); }
+    void SelectionCancel() override;
+
 private:
     void CreateControls();
     void Form_Load();
@@ -157,6 +188,12 @@ private:
     // Takes a new picture into PicBmp and marks it unsaved; cannot fail.
     void PlacePicture(Picture picture) noexcept;
     void ReportFailure(UINT id, const std::wstring& cause);
+    // Runs `work`, reporting a failure as the command `id`'s.
+    template <typename Work>
+    void Reporting(UINT id, Work&& work);
+    // The free-area capture is over, whichever way: back to idle, the window restored.
+    // Copies the dragged area to the clipboard, ends the selection and shows the picture.
+    void LandSelection(const Rect& rect);
     [[nodiscard]] std::wstring CommandName(UINT id) const;
 
     MessageBoxes& m_boxes;
@@ -176,6 +213,12 @@ private:
     StartedProcess m_helpViewer;
     bool m_imageUnsaved = false;
     int m_wheelRemainder = 0;
+    bool m_selectionArmed = false;
+    // ImageUnsaved as it was before arming, for a capture that ends with nothing.
+    bool m_unsavedBeforeArming = false;
+    MousePointer m_mousePointer = MousePointer::Default;
+    ScaleMode m_scaleMode = ScaleMode::Twips;
+    SnapshotWindow m_snapshot{*this};
 
     Toolbar m_toolbar1;
     StatusBar m_statusBar1;

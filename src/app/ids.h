@@ -6,6 +6,8 @@ namespace pw::ids {
 
 // The main window's class; its caption changes with the language and opened files.
 inline constexpr wchar_t kMainWindowClass[] = L"PixelwrenFrmMain";
+// The window that shows the screen's snapshot while a free-area capture is armed.
+inline constexpr wchar_t kSnapshotWindowClass[] = L"PixelwrenSnapshot";
 
 // Child controls of the main window (PicBmp lies inside picScroll).
 inline constexpr int kToolbar1 = 10;

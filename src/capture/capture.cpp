@@ -213,7 +213,10 @@ WindowHiddenForCapture::WindowHiddenForCapture(HWND window, DWORD timeoutMs) : m
     ::GetWindowRect(window, &area);
     SetTransitionsDisabled(window, TRUE);
     ::ShowWindow(window, SW_HIDE);
+    WaitUntilUncovered(window, area, timeoutMs);
+}
 
+void WaitUntilUncovered(HWND window, const RECT& area, DWORD timeoutMs) {
     BOOL composed = FALSE;
     if (SUCCEEDED(::DwmIsCompositionEnabled(&composed)) && composed) {
         // The windows beneath keep their own surfaces; one presented frame without this

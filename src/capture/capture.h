@@ -76,4 +76,8 @@ private:
     HWND m_window;
 };
 
+// Returns once the desktop no longer shows `window`, just hidden or minimised from `area`
+// (its window rectangle before), as WindowHiddenForCapture waits for it.
+void WaitUntilUncovered(HWND window, const RECT& area, DWORD timeoutMs = 1000);
+
 }  // namespace pw

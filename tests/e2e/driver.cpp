@@ -266,6 +266,18 @@ int Run(const std::vector<std::wstring>& a) {
         Print(FromHwnd(found));
         return 0;
     }
+    if (cmd == L"wait-window" && need(2)) {
+        // A shown top-level window of a class, such as the free-area capture's snapshot.
+        HWND found = nullptr;
+        if (!WaitFor(ToInt(a[3]), [&] {
+                found = ::FindWindowW(a[2].c_str(), nullptr);
+                return found != nullptr && ::IsWindowVisible(found);
+            })) {
+            return Fail("no such window on show");
+        }
+        Print(FromHwnd(found));
+        return 0;
+    }
     if (cmd == L"text" && need(1)) {
         Print(Utf8(TextOf(ToHwnd(a[2]))));
         return 0;

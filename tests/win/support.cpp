@@ -1,6 +1,8 @@
 #include "support.h"
 
 #include <algorithm>
+#include <cstring>
+#include <cwchar>
 
 #include "platform/handles.h"
 
@@ -204,3 +206,76 @@ GdiExhaustion::~GdiExhaustion() {
 
 }  // namespace pw::test
 
+namespace pw::test {
+
+namespace {
+constexpr wchar_t kHoldingEvent[] = L"PixelwrenTestsClipboardHeld";
+}
+
+int HoldClipboard(int milliseconds) {
+    // A window of its own: Wine lets another opener in when both name the same window.
+    const HWND owner = ::CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                         nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (!::OpenClipboard(owner)) {
+        return 2;
+    }
+    // Only open, contents unchanged: a holder that changed them would keep Wine's X
+    // clipboard bridge waiting for the clipboard, and every OpenClipboard elsewhere with it.
+    UniqueKernelHandle held(::OpenEventW(EVENT_MODIFY_STATE, FALSE, kHoldingEvent));
+    ::SetEvent(held.get());
+    ::Sleep(static_cast<DWORD>(milliseconds));
+    ::CloseClipboard();
+    ::DestroyWindow(owner);
+    return 0;
+}
+
+ClipboardHolder::ClipboardHolder(int milliseconds) {
+    UniqueKernelHandle held(::CreateEventW(nullptr, TRUE, FALSE, kHoldingEvent));
+    ::ResetEvent(held.get());
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --hold-clipboard " +
+                           std::to_wstring(milliseconds);
+    STARTUPINFOW startup{sizeof startup};
+    if (!::CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &m_process)) {
+        return;
+    }
+    m_holding = ::WaitForSingleObject(held.get(), 10000) == WAIT_OBJECT_0;
+}
+
+ClipboardHolder::~ClipboardHolder() {
+    if (m_process.hProcess != nullptr) {
+        ::WaitForSingleObject(m_process.hProcess, 15000);
+        ::CloseHandle(m_process.hProcess);
+        ::CloseHandle(m_process.hThread);
+    }
+}
+
+void PutTextOnClipboard(const std::wstring& text) {
+    for (int i = 0; i < 50 && !::OpenClipboard(nullptr); ++i) {
+        ::Sleep(20);
+    }
+    ::EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
+    ::GlobalUnlock(memory);
+    ::SetClipboardData(CF_UNICODETEXT, memory);
+    ::CloseClipboard();
+}
+
+std::wstring TextOnClipboard() {
+    for (int i = 0; i < 50 && !::OpenClipboard(nullptr); ++i) {
+        ::Sleep(20);
+    }
+    std::wstring text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT); data != nullptr) {
+        text = static_cast<const wchar_t*>(::GlobalLock(data));
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+}  // namespace pw::test

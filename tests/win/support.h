@@ -104,4 +104,29 @@ private:
     std::vector<HBITMAP> m_held;
 };
 
+// Another program that holds the clipboard open: this test program started again with
+// kHoldClipboardOption. It opens the clipboard for a window of its own and keeps it open for
+// `milliseconds`, then closes it and ends.
+inline constexpr char kHoldClipboardOption[] = "--hold-clipboard";
+int HoldClipboard(int milliseconds);
+
+class ClipboardHolder {
+public:
+    // Returns once the other program holds the clipboard.
+    explicit ClipboardHolder(int milliseconds);
+    ClipboardHolder(const ClipboardHolder&) = delete;
+    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+    // Waits for the other program to end.
+    ~ClipboardHolder();
+    [[nodiscard]] bool Holding() const { return m_holding; }
+
+private:
+    PROCESS_INFORMATION m_process{};
+    bool m_holding = false;
+};
+
+// Replaces the clipboard's contents with a text; reads the text back ("" for none).
+void PutTextOnClipboard(const std::wstring& text);
+std::wstring TextOnClipboard();
+
 }  // namespace pw::test

@@ -1,0 +1,126 @@
+// Prints ratios for the free-area capture against one plain full-screen BitBlt measured in the
+// same run:
+//   arming / BitBlt            from the command to the snapshot on show
+//   feedback pair / BitBlt     one erase-and-draw per mouse message, on a 1280x800 and on a
+//                              3840x2160 surface; it reads no screen pixels, so it should
+//                              cost a small fraction of one screen copy
+//   landing / BitBlt           the area onto the clipboard and back into the view
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "app/ids.h"
+#include "area/feedback.h"
+#include "area/free_area.h"
+#include "platform/com.h"
+#include "platform/handles.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+template <typename F>
+double MedianMicroseconds(int runs, F&& run) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        run();
+        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// Erase and draw, as each mouse message costs, over `moves` corners on a surface of this size.
+double FeedbackPair(HDC dc, int width, int height) {
+    int i = 0;
+    pw::Rect shown{width / 8, height / 8, width / 2, height / 2};
+    pw::DrawSelectionFeedback(dc, shown);
+    const double pair = MedianMicroseconds(400, [&] {
+        pw::DrawSelectionFeedback(dc, shown);
+        ++i;
+        shown.right = width / 2 + (i % 64) * 3;
+        shown.bottom = height / 2 + (i % 48) * 2;
+        pw::DrawSelectionFeedback(dc, shown);
+        ::GdiFlush();
+    });
+    pw::DrawSelectionFeedback(dc, shown);
+    return pair;
+}
+
+}  // namespace
+
+int main() {
+    pw::OleApartment ole;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+
+    pw::WindowDc screen = pw::WindowDc::ForClient(nullptr);
+    pw::UniqueBitmap target(::CreateCompatibleBitmap(screen.get(), width, height));
+    pw::UniqueDc memory(::CreateCompatibleDC(screen.get()));
+    pw::SelectObjectGuard select(memory.get(), target.get());
+    const double blit = MedianMicroseconds(40, [&] {
+        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
+        ::GdiFlush();
+    });
+    std::printf("plain full-screen BitBlt        1.00  (%.0f us, %dx%d)\n", blit, width, height);
+
+    // Feedback on the screen's size and on a 4K virtual screen.
+    const double pairScreen = FeedbackPair(memory.get(), width, height);
+    pw::UniqueBitmap large(::CreateCompatibleBitmap(screen.get(), 3840, 2160));
+    pw::UniqueDc largeDc(::CreateCompatibleDC(screen.get()));
+    pw::SelectObjectGuard selectLarge(largeDc.get(), large.get());
+    const double pairLarge = FeedbackPair(largeDc.get(), 3840, 2160);
+    std::printf("feedback pair / BitBlt          %.3f  (%.0f us at %dx%d)\n", pairScreen / blit,
+                pairScreen, width, height);
+    std::printf("feedback pair 4K / BitBlt       %.3f  (%.0f us at 3840x2160)\n", pairLarge / blit,
+                pairLarge);
+
+    // Arming and landing on the real main window.
+    pw::SystemMessageBoxes boxes;
+    pw::SettingsStore settings(L"Software\\PixelwrenBench");
+    pw::FrmMain form(boxes, settings);
+    form.Create();
+    ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+    Pump();
+    std::vector<double> arming;
+    for (int i = 0; i < 8; ++i) {
+        ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+        Pump();
+        const auto start = Clock::now();
+        form.RunCommand(pw::ids::kMnuDistrict);
+        arming.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+        ::SendMessageW(form.Snapshot().Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+        Pump();
+    }
+    std::sort(arming.begin(), arming.end());
+    const double arm = arming[arming.size() / 2];
+    std::printf("arming / BitBlt                 %.2f  (%.0f us, minimise and repaint included)\n",
+                arm / blit, arm);
+
+    pw::ScreenSnapshot snapshot = pw::TakeVirtualScreenSnapshot();
+    pw::UniqueDc snapshotDc(::CreateCompatibleDC(screen.get()));
+    pw::SelectObjectGuard selectSnapshot(snapshotDc.get(), snapshot.bitmap.get());
+    const pw::ScreenSource source{snapshotDc.get(), snapshot.bounds.left, snapshot.bounds.top};
+    const double landing = MedianMicroseconds(20, [&] {
+        pw::CopyScreenAreaToClipboard(source, form.Hwnd(), 0, 0, width / 2, height / 2);
+        const auto picture = pw::PictureFromClipboard(form.Hwnd());
+    });
+    std::printf("landing / BitBlt                %.2f  (%.0f us, a %dx%d area)\n", landing / blit,
+                landing, width / 2, height / 2);
+    return 0;
+}
