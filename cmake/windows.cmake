@@ -46,6 +46,9 @@ add_library(pw_win STATIC
   src/app/window.cpp
   src/capture/capture.cpp
   src/capture/picture.cpp
+  src/document/file_dialog.cpp
+  src/document/file_replace.cpp
+  src/document/image_file.cpp
   src/platform/dpi.cpp
   src/platform/failure.cpp
   src/platform/process.cpp
@@ -53,7 +56,8 @@ add_library(pw_win STATIC
   src/platform/text.cpp
 )
 target_include_directories(pw_win PUBLIC src)
-target_link_libraries(pw_win PUBLIC pw_core comctl32 dwmapi oleaut32 ole32 uuid gdi32 user32 advapi32)
+target_link_libraries(pw_win PUBLIC pw_core comctl32 comdlg32 windowscodecs dwmapi oleaut32 ole32 uuid gdi32
+                                    user32 advapi32)
 target_compile_options(pw_win PRIVATE ${PIXELWREN_WARNINGS})
 
 add_executable(Pixelwren WIN32 src/app/main.cpp ${PIXELWREN_RESOURCES})
