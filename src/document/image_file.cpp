@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <string_view>
 
 #include "platform/com.h"
 #include "platform/failure.h"
@@ -29,6 +30,7 @@ std::wstring DescribeImagingFailure(const wchar_t* api, HRESULT result) {
         case WINCODEC_ERR_FRAMEMISSING:
         case HRESULT_FROM_WIN32(ERROR_HANDLE_EOF):
         case E_FAIL:
+        case E_INVALIDARG:
             return L"图片文件已损坏或不完整（" + DescribeFailedCall(api, static_cast<DWORD>(result)) + L"）";
         case E_OUTOFMEMORY:
             return L"内存不足，图片无法读入。";
@@ -112,6 +114,28 @@ UniqueBitmap CreateTopDownSection(int width, int height, void** bits) {
     return UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
 }
 
+bool StartsWith(std::span<const std::byte> file, std::string_view magic) {
+    return file.size() >= magic.size() && std::memcmp(file.data(), magic.data(), magic.size()) == 0;
+}
+
+bool Contains(std::span<const std::byte> file, std::string_view part) {
+    const auto* begin = reinterpret_cast<const char*>(file.data());
+    return std::string_view(begin, file.size()).find(part) != std::string_view::npos;
+}
+
+// The decoders accept some files cut short, filling in what is missing or not noticing that
+// the end is gone (a PNG without its end chunk decodes fine). A file that stops before its
+// format's end marker is not the picture that was saved, so it is refused before decoding.
+void RequireEndMarker(std::span<const std::byte> file) {
+    const bool png = StartsWith(file, "\x89PNG\r\n\x1a\n");
+    const bool jpeg = StartsWith(file, "\xFF\xD8");
+    // The PNG end chunk: length 0, "IEND", its checksum.
+    if ((png && !Contains(file, std::string_view("\0\0\0\0IEND\xAE\x42\x60\x82", 12))) ||
+        (jpeg && !Contains(file, "\xFF\xD9"))) {
+        throw Failure(L"图片文件不完整：它的结尾缺失了。");
+    }
+}
+
 }  // namespace
 
 Picture DecodePicture(std::span<const std::byte> file) {
@@ -121,6 +145,7 @@ Picture DecodePicture(std::span<const std::byte> file) {
     if (file.size() > kMaxImageFileBytes) {
         throw Failure(L"文件太大，无法读入。");
     }
+    RequireEndMarker(file);
     const ComPtr<IWICImagingFactory> factory = ImagingFactory();
     ComPtr<IWICStream> stream;
     Check(factory->CreateStream(stream.put()), L"IWICImagingFactory::CreateStream");
