@@ -106,3 +106,6 @@ add_subdirectory(tests/e2e)
 
 add_executable(pw_bench bench/capture_bench.cpp)
 target_link_libraries(pw_bench PRIVATE pw_win psapi)
+
+add_executable(pw_doc_bench bench/document_bench.cpp)
+target_link_libraries(pw_doc_bench PRIVATE pw_win)

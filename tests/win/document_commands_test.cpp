@@ -52,22 +52,28 @@ protected:
 };
 
 TEST_F(DocumentTest, OpenShowsThePictureWithItsNameAndSizeInTheCaption) {
-    Capture();
     const std::wstring path = m_folder / L"photo.jpg";
     SavePictureFile(test::SolidPicture(640, 480, RGB(10, 200, 30)), path, ImageFormat::Jpeg);
+    ASSERT_FALSE(::IsWindowVisible(m_form.HScroll1().Hwnd()));
     m_dialogs.Confirm(path);
     m_form.RunCommand(ids::kMnuOpen);
     ASSERT_EQ(m_boxes.Count(), 0u) << Narrow(m_boxes.Last().text);
     EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(), (Size{640, 480}));
     // 640 by 480 pixels at 15 twips each.
     EXPECT_EQ(Caption(m_form.Hwnd()), std::wstring(kProgram) + L"\u2500[photo.jpg(9600x7200) ]");
-    EXPECT_TRUE(m_form.ImageUnsaved());  // the capture it replaced was never saved
+    EXPECT_FALSE(m_form.ImageUnsaved());
     // Laid out again: the picture is larger than the view, so both bars show.
     EXPECT_TRUE(::IsWindowVisible(m_form.HScroll1().Hwnd()));
     EXPECT_TRUE(::IsWindowVisible(m_form.VScroll1().Hwnd()));
     EXPECT_EQ(test::ReadBitmap(Shown()).At(320, 240) & 0xF0F0F0u, 0x0AC81Eu & 0xF0F0F0u);
+    // Opening over an unsaved capture keeps it counted as unsaved.
+    Capture();
+    m_dialogs.Confirm(path);
+    m_form.RunCommand(ids::kMnuOpen);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(), (Size{640, 480}));
+    EXPECT_TRUE(m_form.ImageUnsaved());
 
-    ASSERT_EQ(m_dialogs.History().size(), 1u);
+    ASSERT_EQ(m_dialogs.History().size(), 2u);
     const auto& asked = m_dialogs.History()[0];
     EXPECT_EQ(asked.kind, FileDialogKind::Open);
     EXPECT_EQ(asked.request.filter, kImageFileFilter);
@@ -84,7 +90,7 @@ TEST_F(DocumentTest, OpenShowsThePictureWithItsNameAndSizeInTheCaption) {
     m_form.RunCommand(ids::kMnuOpen);
     EXPECT_EQ(Shown(), before);
     EXPECT_EQ(Caption(m_form.Hwnd()), std::wstring(kProgram) + L"\u2500[photo.jpg(9600x7200) ]");
-    EXPECT_EQ(m_dialogs.History()[1].request.fileName, path);  // it keeps the name
+    EXPECT_EQ(m_dialogs.History()[2].request.fileName, path);  // it keeps the name
     EXPECT_EQ(m_boxes.Count(), 0u);
 }
 
