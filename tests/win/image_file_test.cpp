@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <wincodec.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "document/file_replace.h"
 #include "document/image_file.h"
 #include "files.h"
+#include "platform/com.h"
 #include "platform/failure.h"
 #include "platform/handles.h"
 #include "platform/text.h"
@@ -93,6 +95,67 @@ TEST(ImageFileTest, SavedFilesOpenAgainWithTheirPixels) {
         EXPECT_LE(worst, c.tolerance);
     }
     EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bmp", L"a.jpg", L"a.png"}));
+}
+
+// A TIFF of the picture, made by the system's own encoder.
+Bytes TiffOf(const Picture& picture) {
+    const Size size = picture.SizeInPixels();
+    const UINT stride = static_cast<UINT>(size.width) * 4;
+    std::vector<BYTE> rows(static_cast<size_t>(stride) * static_cast<size_t>(size.height));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.width, -size.height, 1, 32, BI_RGB};
+    const HDC dc = ::CreateCompatibleDC(nullptr);
+    ::GetDIBits(dc, picture.Bitmap(), 0, static_cast<UINT>(size.height), rows.data(), &info, DIB_RGB_COLORS);
+    ::DeleteDC(dc);
+    for (size_t i = 3; i < rows.size(); i += 4) {
+        rows[i] = 0xFF;  // opaque
+    }
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IStream> stream;
+    ComPtr<IWICBitmapEncoder> encoder;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    ComPtr<IPropertyBag2> options;
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    EXPECT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_IWICImagingFactory, factory.put_void()));
+    EXPECT_HRESULT_SUCCEEDED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()));
+    EXPECT_HRESULT_SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatTiff, nullptr, encoder.put()));
+    EXPECT_HRESULT_SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache));
+    EXPECT_HRESULT_SUCCEEDED(encoder->CreateNewFrame(frame.put(), options.put()));
+    EXPECT_HRESULT_SUCCEEDED(frame->Initialize(options.get()));
+    EXPECT_HRESULT_SUCCEEDED(frame->SetSize(static_cast<UINT>(size.width), static_cast<UINT>(size.height)));
+    EXPECT_HRESULT_SUCCEEDED(frame->SetPixelFormat(&format));
+    EXPECT_TRUE(::IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA));
+    EXPECT_HRESULT_SUCCEEDED(frame->WritePixels(static_cast<UINT>(size.height), stride,
+                                                static_cast<UINT>(rows.size()), rows.data()));
+    EXPECT_HRESULT_SUCCEEDED(frame->Commit());
+    EXPECT_HRESULT_SUCCEEDED(encoder->Commit());
+    STATSTG status{};
+    stream->Stat(&status, STATFLAG_NONAME);
+    HGLOBAL global = nullptr;
+    ::GetHGlobalFromStream(stream.get(), &global);
+    const auto* data = static_cast<const std::byte*>(::GlobalLock(global));
+    Bytes bytes(data, data + status.cbSize.QuadPart);
+    ::GlobalUnlock(global);
+    return bytes;
+}
+
+TEST(ImageFileTest, GifAndTiffOpenToo) {
+    test::ScratchFolder folder;
+    // One white pixel.
+    test::WriteBytes(folder / L"dot.gif",
+                     test::ToBytes(std::string("GIF89a\x01\0\x01\0\x80\0\0\xFF\xFF\xFF\0\0\0,\0\0\0\0\x01\0\x01\0\0"
+                                               "\x02\x02\x44\x01\0;",
+                                               35)));
+    const Picture dot = LoadPictureFile(folder / L"dot.gif");
+    ASSERT_EQ(dot.SizeInPixels(), (Size{1, 1}));
+    EXPECT_EQ(test::ReadBitmap(dot.Bitmap()).At(0, 0), 0xFFFFFFu);
+
+    const Picture pattern = test::PatternPicture(33, 17);
+    test::WriteBytes(folder / L"pattern.tif", TiffOf(pattern));
+    const Picture opened = LoadPictureFile(folder / L"pattern.tif");
+    ASSERT_EQ(opened.SizeInPixels(), (Size{33, 17}));
+    EXPECT_EQ(test::ReadBitmap(opened.Bitmap()).data, test::ReadBitmap(pattern.Bitmap()).data);
 }
 
 TEST(ImageFileTest, BitmapFileIs24BitBottomUpWithConsistentHeaders) {
