@@ -118,20 +118,22 @@ bool StartsWith(std::span<const std::byte> file, std::string_view magic) {
     return file.size() >= magic.size() && std::memcmp(file.data(), magic.data(), magic.size()) == 0;
 }
 
-bool Contains(std::span<const std::byte> file, std::string_view part) {
-    const auto* begin = reinterpret_cast<const char*>(file.data());
-    return std::string_view(begin, file.size()).find(part) != std::string_view::npos;
+std::string_view AsText(std::span<const std::byte> file) {
+    return std::string_view(reinterpret_cast<const char*>(file.data()), file.size());
 }
 
 // The decoders accept some files cut short, filling in what is missing or not noticing that
 // the end is gone (a PNG without its end chunk decodes fine). A file that stops before its
 // format's end marker is not the picture that was saved, so it is refused before decoding.
 void RequireEndMarker(std::span<const std::byte> file) {
-    const bool png = StartsWith(file, "\x89PNG\r\n\x1a\n");
-    const bool jpeg = StartsWith(file, "\xFF\xD8");
+    const std::string_view text = AsText(file);
     // The PNG end chunk: length 0, "IEND", its checksum.
-    if ((png && !Contains(file, std::string_view("\0\0\0\0IEND\xAE\x42\x60\x82", 12))) ||
-        (jpeg && !Contains(file, "\xFF\xD9"))) {
+    const bool pngComplete = text.find(std::string_view("\0\0\0\0IEND\xAE\x42\x60\x82", 12)) != text.npos;
+    // A JPEG's last scan (the marker FF DA, which compressed data never holds) is followed by
+    // the end-of-image marker; an embedded thumbnail's end marker comes before it.
+    const size_t lastScan = text.rfind("\xFF\xDA");
+    const bool jpegComplete = lastScan != text.npos && text.find("\xFF\xD9", lastScan) != text.npos;
+    if ((StartsWith(file, "\x89PNG\r\n\x1a\n") && !pngComplete) || (StartsWith(file, "\xFF\xD8") && !jpegComplete)) {
         throw Failure(L"图片文件不完整：它的结尾缺失了。");
     }
 }

@@ -152,6 +152,11 @@ std::vector<Sample> MakeCorpus(const test::ScratchFolder& folder) {
                        static_cast<int>(jpeg.size() - 1)}) {
         add("JPEG cut at " + std::to_string(cut), Cut(jpeg, cut), L".jpg");
     }
+    // An application segment holding a small JPEG of its own, end marker and all, then the
+    // picture's own data cut short.
+    Bytes thumbnail = test::ToBytes(std::string("\xFF\xD8\xFF\xE1\0\x10" "Exif\0\0\xFF\xD8\xFF\xDA\0\0\xFF\xD9", 20));
+    thumbnail.insert(thumbnail.end(), jpeg.begin() + 2, jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() * 2 / 3));
+    add("JPEG with a whole thumbnail, cut short", thumbnail, L".jpg");
     add("bitmap of 30000 by 30000 pixels", BitmapFile(30000, 30000, 24, BI_RGB, 4096), L".bmp");
     add("bitmap of 2^31-1 by 1 pixels", BitmapFile(0x7FFFFFFF, 1, 24, BI_RGB, 4096), L".bmp");
     add("bitmap of 1 by 2^31-1 pixels", BitmapFile(1, 0x7FFFFFFF, 32, BI_RGB, 4096), L".bmp");
