@@ -42,7 +42,9 @@ pw::Picture ScreenLikePicture(int width, int height) {
     uint32_t seed = 7;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            uint32_t colour = (x / 240 % 2 == y / 135 % 2) ? 0xF0F0F0u : (0x204060u + static_cast<uint32_t>(x / 8));
+            uint32_t colour = (x / 240 % 2 == y / 135 % 2)
+                                  ? 0xF0F0F0u
+                                  : (0x204060u + static_cast<uint32_t>(x / 8));
             if (y % 20 < 12 && x % 300 < 200) {  // lines of "text"
                 seed = seed * 1664525u + 1013904223u;
                 colour = (seed >> 28) < 5 ? 0x101010u : colour;
@@ -63,8 +65,8 @@ void RawWrite(const std::wstring& path, const std::vector<std::byte>& data) {
 }
 
 void RawRead(const std::wstring& path, std::vector<std::byte>& into) {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     DWORD read = 0;
     ::ReadFile(file, into.data(), static_cast<DWORD>(into.size()), &read, nullptr);
     ::CloseHandle(file);
@@ -76,7 +78,8 @@ int main() {
     pw::OleApartment ole;
     wchar_t temp[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring folder = std::wstring(temp) + L"pw-doc-bench-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring folder =
+        std::wstring(temp) + L"pw-doc-bench-" + std::to_wstring(::GetCurrentProcessId());
     ::CreateDirectoryW(folder.c_str(), nullptr);
     const pw::Picture picture = ScreenLikePicture(1920, 1080);
 
@@ -96,7 +99,8 @@ int main() {
         // Alternating, so that both see the same state of the machine.
         std::vector<double> saves, writes, opens, reads;
         for (int i = 0; i < 9; ++i) {
-            saves.push_back(MedianMicroseconds(1, [&] { pw::SavePictureFile(picture, path, f.format); }));
+            saves.push_back(
+                MedianMicroseconds(1, [&] { pw::SavePictureFile(picture, path, f.format); }));
             writes.push_back(MedianMicroseconds(1, [&] { RawWrite(raw, encoded); }));
             opens.push_back(MedianMicroseconds(1, [&] { pw::LoadPictureFile(path); }));
             reads.push_back(MedianMicroseconds(1, [&] { RawRead(raw, buffer); }));
@@ -108,9 +112,10 @@ int main() {
         write = writes[4];
         open = opens[4];
         read = reads[4];
-        std::printf("save %s / raw write  %7.2f  (%.0f us / %.0f us, %zu bytes)\n", f.name, save / write, save, write,
-                    encoded.size());
-        std::printf("open %s / raw read   %7.2f  (%.0f us / %.0f us)\n", f.name, open / read, open, read);
+        std::printf("save %s / raw write  %7.2f  (%.0f us / %.0f us, %zu bytes)\n", f.name,
+                    save / write, save, write, encoded.size());
+        std::printf("open %s / raw read   %7.2f  (%.0f us / %.0f us)\n", f.name, open / read, open,
+                    read);
         ::DeleteFileW(path.c_str());
         ::DeleteFileW(raw.c_str());
     }

@@ -51,8 +51,9 @@ bool SystemFileDialogs::Show(HWND owner, FileDialogKind kind, FileDialogRequest&
         // Common dialog codes are not system error codes: the system's texts do not apply.
         wchar_t code[16];
         std::swprintf(code, 16, L"0x%04lX", static_cast<unsigned long>(error));
-        throw Failure(std::wstring(kind == FileDialogKind::Open ? L"GetOpenFileName" : L"GetSaveFileName") +
-                      L" 失败（通用对话框错误 " + code + L"），文件对话框无法显示。");
+        throw Failure(
+            std::wstring(kind == FileDialogKind::Open ? L"GetOpenFileName" : L"GetSaveFileName") +
+            L" 失败（通用对话框错误 " + code + L"），文件对话框无法显示。");
     }
     request.fileName = file.data();
     request.filterIndex = static_cast<int>(dialog.nFilterIndex);

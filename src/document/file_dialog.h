@@ -25,7 +25,7 @@ struct FileDialogRequest {
 enum class FileDialogKind { Open, Save };
 
 class FileDialogs {
-public:
+  public:
     virtual ~FileDialogs() = default;
     // Shows a modal file dialog. True when the user confirmed a name: `request` then holds it
     // and the chosen filter entry. False when the user cancelled. Throws Failure when the
@@ -36,12 +36,12 @@ public:
 // GetOpenFileNameW and GetSaveFileNameW, Explorer style. A name longer than MAX_PATH works
 // (the buffer takes 32767 characters), and the process's current folder is left alone.
 class SystemFileDialogs final : public FileDialogs {
-public:
+  public:
     bool Show(HWND owner, FileDialogKind kind, FileDialogRequest& request) override;
 };
 
 class CommonDialog {
-public:
+  public:
     explicit CommonDialog(FileDialogs& dialogs) : m_dialogs(&dialogs) {}
 
     // Tests put scripted dialogs in place of the system's.
@@ -64,7 +64,7 @@ public:
     bool ShowOpen(HWND owner) { return Show(owner, FileDialogKind::Open); }
     bool ShowSave(HWND owner) { return Show(owner, FileDialogKind::Save); }
 
-private:
+  private:
     bool Show(HWND owner, FileDialogKind kind);
 
     FileDialogs* m_dialogs;

@@ -42,7 +42,8 @@ void WriteFileReplacing(const std::wstring& path, std::span<const std::byte> dat
             ThrowSaveFailure(path, L"这是一个文件夹，不是文件。");
         }
         if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            ThrowSaveFailure(path, L"文件是只读的。" + DescribeFailedCall(L"写入", ERROR_ACCESS_DENIED));
+            ThrowSaveFailure(path,
+                             L"文件是只读的。" + DescribeFailedCall(L"写入", ERROR_ACCESS_DENIED));
         }
     } else if (const DWORD error = ::GetLastError(); error != ERROR_FILE_NOT_FOUND) {
         ThrowSaveFailure(path, DescribeFailedCall(L"GetFileAttributes", error));
@@ -52,11 +53,13 @@ void WriteFileReplacing(const std::wstring& path, std::span<const std::byte> dat
     UniqueKernelHandle file;
     for (unsigned attempt = 0; !file; ++attempt) {
         scratch = ScratchName(path, attempt);
-        const HANDLE created = ::CreateFileW(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+        const HANDLE created =
+            ::CreateFileW(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
         if (created != INVALID_HANDLE_VALUE) {
             file.reset(created);
-        } else if (const DWORD error = ::GetLastError(); error != ERROR_FILE_EXISTS || attempt >= 16) {
+        } else if (const DWORD error = ::GetLastError();
+                   error != ERROR_FILE_EXISTS || attempt >= 16) {
             ThrowSaveFailure(path, DescribeFailedCall(L"CreateFile", error));
         }
     }

@@ -13,7 +13,7 @@ namespace pw {
 // The calls a replacement makes that can fail for reasons outside the program (a full disk,
 // a busy file). Tests derive from it to make one of them fail.
 class FileSystemCalls {
-public:
+  public:
     virtual ~FileSystemCalls() = default;
     virtual BOOL Write(HANDLE file, const void* data, DWORD size, DWORD* written) const {
         return ::WriteFile(file, data, size, written, nullptr);

@@ -31,7 +31,8 @@ std::wstring DescribeImagingFailure(const wchar_t* api, HRESULT result) {
         case HRESULT_FROM_WIN32(ERROR_HANDLE_EOF):
         case E_FAIL:
         case E_INVALIDARG:
-            return L"图片文件已损坏或不完整（" + DescribeFailedCall(api, static_cast<DWORD>(result)) + L"）";
+            return L"图片文件已损坏或不完整（" +
+                   DescribeFailedCall(api, static_cast<DWORD>(result)) + L"）";
         case E_OUTOFMEMORY:
             return L"内存不足，图片无法读入。";
         default:
@@ -65,8 +66,8 @@ std::vector<std::byte> ReadWholeFile(const std::wstring& path) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         ThrowOpenFailure(path, L"这是一个文件夹，不是图片文件。");
     }
-    const HANDLE opened = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const HANDLE opened = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
         ThrowOpenFailure(path, DescribeFailedCall(L"CreateFile", ::GetLastError()));
     }
@@ -79,7 +80,8 @@ std::vector<std::byte> ReadWholeFile(const std::wstring& path) {
         ThrowOpenFailure(path, L"文件是空的。");
     }
     if (static_cast<uint64_t>(size.QuadPart) > kMaxImageFileBytes) {
-        ThrowOpenFailure(path, L"文件太大（" + std::to_wstring(size.QuadPart) + L" 字节），无法读入。");
+        ThrowOpenFailure(path,
+                         L"文件太大（" + std::to_wstring(size.QuadPart) + L" 字节），无法读入。");
     }
     std::vector<std::byte> bytes;
     try {
@@ -90,7 +92,8 @@ std::vector<std::byte> ReadWholeFile(const std::wstring& path) {
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD read = 0;
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, size_t{4} << 20));
+        const DWORD want =
+            static_cast<DWORD>(std::min<size_t>(bytes.size() - done, size_t{4} << 20));
         if (!::ReadFile(file.get(), bytes.data() + done, want, &read, nullptr)) {
             ThrowOpenFailure(path, DescribeFailedCall(L"ReadFile", ::GetLastError()));
         }
@@ -128,12 +131,14 @@ std::string_view AsText(std::span<const std::byte> file) {
 void RequireEndMarker(std::span<const std::byte> file) {
     const std::string_view text = AsText(file);
     // The PNG end chunk: length 0, "IEND", its checksum.
-    const bool pngComplete = text.find(std::string_view("\0\0\0\0IEND\xAE\x42\x60\x82", 12)) != text.npos;
+    const bool pngComplete =
+        text.find(std::string_view("\0\0\0\0IEND\xAE\x42\x60\x82", 12)) != text.npos;
     // A JPEG's last scan (the marker FF DA, which compressed data never holds) is followed by
     // the end-of-image marker; an embedded thumbnail's end marker comes before it.
     const size_t lastScan = text.rfind("\xFF\xDA");
     const bool jpegComplete = lastScan != text.npos && text.find("\xFF\xD9", lastScan) != text.npos;
-    if ((StartsWith(file, "\x89PNG\r\n\x1a\n") && !pngComplete) || (StartsWith(file, "\xFF\xD8") && !jpegComplete)) {
+    if ((StartsWith(file, "\x89PNG\r\n\x1a\n") && !pngComplete) ||
+        (StartsWith(file, "\xFF\xD8") && !jpegComplete)) {
         throw Failure(L"图片文件不完整：它的结尾缺失了。");
     }
 }
@@ -155,7 +160,8 @@ Picture DecodePicture(std::span<const std::byte> file) {
                                        static_cast<DWORD>(file.size())),
           L"IWICStream::InitializeFromMemory");
     ComPtr<IWICBitmapDecoder> decoder;
-    Check(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.put()),
+    Check(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                           decoder.put()),
           L"CreateDecoderFromStream");
     ComPtr<IWICBitmapFrameDecode> frame;
     Check(decoder->GetFrame(0, frame.put()), L"IWICBitmapDecoder::GetFrame");
@@ -175,12 +181,14 @@ Picture DecodePicture(std::span<const std::byte> file) {
           L"WICConvertBitmapSource");
 
     void* bits = nullptr;
-    UniqueBitmap section = CreateTopDownSection(static_cast<int>(width), static_cast<int>(height), &bits);
+    UniqueBitmap section =
+        CreateTopDownSection(static_cast<int>(width), static_cast<int>(height), &bits);
     if (!section || bits == nullptr) {
-        throw Failure(L"内存不足，无法容纳 " + std::to_wstring(width) + L"×" + std::to_wstring(height) +
-                      L" 像素的图片。");
+        throw Failure(L"内存不足，无法容纳 " + std::to_wstring(width) + L"×" +
+                      std::to_wstring(height) + L" 像素的图片。");
     }
-    Check(converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(bytes), static_cast<BYTE*>(bits)),
+    Check(converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(bytes),
+                                static_cast<BYTE*>(bits)),
           L"IWICBitmapSource::CopyPixels");
     return CreatePictureFromBitmap(std::move(section), UniquePalette());
 }
@@ -220,8 +228,8 @@ std::vector<BYTE> PixelRows(const Picture& picture, UINT& stride) {
         palette.emplace(dc.get(), picture.Palette(), FALSE);
         ::RealizePalette(dc.get());
     }
-    if (::GetDIBits(dc.get(), picture.Bitmap(), 0, static_cast<UINT>(size.height), rows.data(), &info,
-                    DIB_RGB_COLORS) != size.height) {
+    if (::GetDIBits(dc.get(), picture.Bitmap(), 0, static_cast<UINT>(size.height), rows.data(),
+                    &info, DIB_RGB_COLORS) != size.height) {
         ThrowLastError(L"GetDIBits");
     }
     return rows;
@@ -247,11 +255,14 @@ std::vector<std::byte> Encode(const Picture& picture, ImageFormat format) {
     ComPtr<IStream> memory;
     Check(::CreateStreamOnHGlobal(nullptr, TRUE, memory.put()), L"CreateStreamOnHGlobal");
     ComPtr<IWICBitmapEncoder> encoder;
-    Check(factory->CreateEncoder(ContainerOf(format), nullptr, encoder.put()), L"IWICImagingFactory::CreateEncoder");
-    Check(encoder->Initialize(memory.get(), WICBitmapEncoderNoCache), L"IWICBitmapEncoder::Initialize");
+    Check(factory->CreateEncoder(ContainerOf(format), nullptr, encoder.put()),
+          L"IWICImagingFactory::CreateEncoder");
+    Check(encoder->Initialize(memory.get(), WICBitmapEncoderNoCache),
+          L"IWICBitmapEncoder::Initialize");
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> options;
-    Check(encoder->CreateNewFrame(frame.put(), options.put()), L"IWICBitmapEncoder::CreateNewFrame");
+    Check(encoder->CreateNewFrame(frame.put(), options.put()),
+          L"IWICBitmapEncoder::CreateNewFrame");
     if (format == ImageFormat::Jpeg && options) {
         PROPBAG2 option{};
         option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
@@ -269,7 +280,8 @@ std::vector<std::byte> Encode(const Picture& picture, ImageFormat format) {
     if (!::IsEqualGUID(pixelFormat, GUID_WICPixelFormat24bppBGR)) {
         throw Failure(L"图片编码器不接受 24 位颜色。");
     }
-    Check(frame->WritePixels(static_cast<UINT>(size.height), stride, static_cast<UINT>(rows.size()), rows.data()),
+    Check(frame->WritePixels(static_cast<UINT>(size.height), stride, static_cast<UINT>(rows.size()),
+                             rows.data()),
           L"IWICBitmapFrameEncode::WritePixels");
     Check(frame->Commit(), L"IWICBitmapFrameEncode::Commit");
     Check(encoder->Commit(), L"IWICBitmapEncoder::Commit");

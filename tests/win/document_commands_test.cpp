@@ -34,7 +34,7 @@ std::wstring Caption(HWND window) {
 
 // The main window with file dialogs that a test answers, and a scratch folder for files.
 class DocumentTest : public test::MainWindowTest {
-protected:
+  protected:
     void SetUp() override {
         test::MainWindowTest::SetUp();
         m_form.SetFileDialogs(m_dialogs);
@@ -45,7 +45,9 @@ protected:
         ASSERT_NE(Shown(), nullptr);
         ASSERT_TRUE(m_form.ImageUnsaved());
     }
-    bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    bool Exists(const std::wstring& path) {
+        return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
 
     test::ScriptedFileDialogs m_dialogs;
     test::ScratchFolder m_folder;
@@ -132,8 +134,9 @@ TEST_F(DocumentTest, SavedDataMatchesTheNameWhicheverEntryIsSelected) {
         int entry;
         const char* magic;
     } cases[] = {
-        {L"a.jpg", 1, "\xFF\xD8"}, {L"b.JPEG", 3, "\xFF\xD8"}, {L"c.png", 2, "\x89PNG"},
-        {L"d.bmp", 2, "BM"},       {L"e.BMP", 3, "BM"},        {L"f", 2, "\xFF\xD8"},
+        {L"a.jpg", 1, "\xFF\xD8"}, {L"b.JPEG", 3, "\xFF\xD8"},
+        {L"c.png", 2, "\x89PNG"},  {L"d.bmp", 2, "BM"},
+        {L"e.BMP", 3, "BM"},       {L"f", 2, "\xFF\xD8"},
         {L"g.txt", 3, "\x89PNG"},  {L"h", 1, "BM"},
     };
     for (const auto& c : cases) {
@@ -150,7 +153,8 @@ TEST_F(DocumentTest, SavedDataMatchesTheNameWhicheverEntryIsSelected) {
 TEST_F(DocumentTest, SaveWithoutAPictureSaysSoBeforeAnyDialog) {
     m_form.RunCommand(ids::kMnuSave);
     ASSERT_EQ(m_boxes.Count(), 1u);
-    EXPECT_NE(m_boxes.Last().text.find(kNothingToSave), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(kNothingToSave), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
     EXPECT_TRUE(m_dialogs.History().empty());
 
     // After a discard too; the discard itself keeps ImageUnsaved and the caption.
@@ -186,12 +190,12 @@ TEST_F(DocumentTest, CloseQuestionMatrix) {
     struct Case {
         const char* what;
         bool capture;
-        int answer;                                  // to the question
+        int answer;                                              // to the question
         std::function<void(test::ScriptedFileDialogs&)> dialog;  // scripts the save dialog
         bool closes;
         bool unsavedAfter;
         bool fileWritten;
-        size_t boxes;                                // the question, and a report
+        size_t boxes;  // the question, and a report
     };
     const std::wstring target = m_folder / L"at-close.bmp";
     const std::wstring readOnly = m_folder / L"read-only.bmp";
@@ -199,10 +203,12 @@ TEST_F(DocumentTest, CloseQuestionMatrix) {
     ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     const Case cases[] = {
         {"nothing unsaved", false, 0, nullptr, true, false, false, 0},
-        {"yes, saved", true, IDYES, [&](test::ScriptedFileDialogs& d) { d.Confirm(target); }, true, false, true, 1},
-        {"yes, save cancelled", true, IDYES, [](test::ScriptedFileDialogs& d) { d.Cancel(); }, false, true, false, 1},
-        {"yes, save failed", true, IDYES, [&](test::ScriptedFileDialogs& d) { d.Confirm(readOnly); }, false, true,
-         false, 2},
+        {"yes, saved", true, IDYES, [&](test::ScriptedFileDialogs& d) { d.Confirm(target); }, true,
+         false, true, 1},
+        {"yes, save cancelled", true, IDYES, [](test::ScriptedFileDialogs& d) { d.Cancel(); },
+         false, true, false, 1},
+        {"yes, save failed", true, IDYES,
+         [&](test::ScriptedFileDialogs& d) { d.Confirm(readOnly); }, false, true, false, 2},
         {"no", true, IDNO, nullptr, true, true, false, 1},
         {"cancel", true, IDCANCEL, nullptr, false, true, false, 1},
     };
@@ -235,13 +241,15 @@ TEST_F(DocumentTest, CloseQuestionMatrix) {
             EXPECT_EQ(question.owner, form.Hwnd());
         }
         if (c.boxes > 1) {
-            EXPECT_NE(boxes.Last().text.find(readOnly), std::wstring::npos) << Narrow(boxes.Last().text);
+            EXPECT_NE(boxes.Last().text.find(readOnly), std::wstring::npos)
+                << Narrow(boxes.Last().text);
         }
         if (!c.closes) {
             EXPECT_EQ(form.PicBmp().GetPicture().Bitmap(), picture);  // the picture stays
         }
         if (c.fileWritten) {
-            EXPECT_EQ(LoadPictureFile(target).SizeInPixels(), form.PicBmp().GetPicture().SizeInPixels());
+            EXPECT_EQ(LoadPictureFile(target).SizeInPixels(),
+                      form.PicBmp().GetPicture().SizeInPixels());
         }
     }
     EXPECT_EQ(test::ReadBytes(readOnly), test::ToBytes("keep me"));

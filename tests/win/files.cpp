@@ -41,7 +41,9 @@ ScratchFolder::ScratchFolder() {
     ::CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
-ScratchFolder::~ScratchFolder() { RemoveTree(m_path); }
+ScratchFolder::~ScratchFolder() {
+    RemoveTree(m_path);
+}
 
 std::vector<std::wstring> ScratchFolder::Names() const {
     std::vector<std::wstring> names;
@@ -70,7 +72,8 @@ Bytes ReadBytes(const std::wstring& path) {
 
 void WriteBytes(const std::wstring& path, const Bytes& bytes) {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ToBytes(const std::string& text) {

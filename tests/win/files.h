@@ -18,17 +18,19 @@ using Bytes = std::vector<std::byte>;
 // A new, empty folder under the temporary folder, removed with everything in it when the
 // object goes.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     ~ScratchFolder();
     [[nodiscard]] const std::wstring& Path() const { return m_path; }
-    [[nodiscard]] std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
+    [[nodiscard]] std::wstring operator/(const std::wstring& name) const {
+        return m_path + L"\\" + name;
+    }
     // The names of the files and folders in it, sorted.
     [[nodiscard]] std::vector<std::wstring> Names() const;
 
-private:
+  private:
     std::wstring m_path;
 };
 
@@ -39,7 +41,7 @@ Bytes ToBytes(const std::string& text);
 // Answers file dialogs from a script and records what each was asked. With the script used
 // up, a dialog is cancelled.
 class ScriptedFileDialogs final : public FileDialogs {
-public:
+  public:
     struct Asked {
         FileDialogKind kind;
         FileDialogRequest request;
@@ -51,7 +53,7 @@ public:
     bool Show(HWND owner, FileDialogKind kind, FileDialogRequest& request) override;
     [[nodiscard]] const std::vector<Asked>& History() const { return m_asked; }
 
-private:
+  private:
     struct Answer {
         bool confirm;
         std::wstring fileName;

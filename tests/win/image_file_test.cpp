@@ -33,7 +33,8 @@ Picture BlockPicture(int width, int height) {
     for (int y = 0; y < height; y += 16) {
         for (int x = 0; x < width; x += 16) {
             const int k = x / 16 + 3 * (y / 16);
-            const HBRUSH brush = ::CreateSolidBrush(RGB((k * 70) % 256, (k * 130 + 40) % 256, (k * 200 + 90) % 256));
+            const HBRUSH brush =
+                ::CreateSolidBrush(RGB((k * 70) % 256, (k * 130 + 40) % 256, (k * 200 + 90) % 256));
             const RECT square{x, y, x + 16, y + 16};
             ::FillRect(dc, &square, brush);
             ::DeleteObject(brush);
@@ -45,10 +46,15 @@ Picture BlockPicture(int width, int height) {
 }
 
 uint16_t U16(const Bytes& b, size_t at) {
-    return static_cast<uint16_t>(std::to_integer<unsigned>(b[at]) | (std::to_integer<unsigned>(b[at + 1]) << 8));
+    return static_cast<uint16_t>(std::to_integer<unsigned>(b[at]) |
+                                 (std::to_integer<unsigned>(b[at + 1]) << 8));
 }
-uint32_t U32(const Bytes& b, size_t at) { return U16(b, at) | (static_cast<uint32_t>(U16(b, at + 2)) << 16); }
-int32_t S32(const Bytes& b, size_t at) { return static_cast<int32_t>(U32(b, at)); }
+uint32_t U32(const Bytes& b, size_t at) {
+    return U16(b, at) | (static_cast<uint32_t>(U16(b, at + 2)) << 16);
+}
+int32_t S32(const Bytes& b, size_t at) {
+    return static_cast<int32_t>(U32(b, at));
+}
 
 std::string Magic(const Bytes& b) {
     std::string magic;
@@ -105,7 +111,8 @@ Bytes TiffOf(const Picture& picture) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.width, -size.height, 1, 32, BI_RGB};
     const HDC dc = ::CreateCompatibleDC(nullptr);
-    ::GetDIBits(dc, picture.Bitmap(), 0, static_cast<UINT>(size.height), rows.data(), &info, DIB_RGB_COLORS);
+    ::GetDIBits(dc, picture.Bitmap(), 0, static_cast<UINT>(size.height), rows.data(), &info,
+                DIB_RGB_COLORS);
     ::DeleteDC(dc);
     for (size_t i = 3; i < rows.size(); i += 4) {
         rows[i] = 0xFF;  // opaque
@@ -116,14 +123,17 @@ Bytes TiffOf(const Picture& picture) {
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> options;
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-    EXPECT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID_IWICImagingFactory, factory.put_void()));
+    EXPECT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr,
+                                                CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                                factory.put_void()));
     EXPECT_HRESULT_SUCCEEDED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()));
-    EXPECT_HRESULT_SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatTiff, nullptr, encoder.put()));
+    EXPECT_HRESULT_SUCCEEDED(
+        factory->CreateEncoder(GUID_ContainerFormatTiff, nullptr, encoder.put()));
     EXPECT_HRESULT_SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache));
     EXPECT_HRESULT_SUCCEEDED(encoder->CreateNewFrame(frame.put(), options.put()));
     EXPECT_HRESULT_SUCCEEDED(frame->Initialize(options.get()));
-    EXPECT_HRESULT_SUCCEEDED(frame->SetSize(static_cast<UINT>(size.width), static_cast<UINT>(size.height)));
+    EXPECT_HRESULT_SUCCEEDED(
+        frame->SetSize(static_cast<UINT>(size.width), static_cast<UINT>(size.height)));
     EXPECT_HRESULT_SUCCEEDED(frame->SetPixelFormat(&format));
     EXPECT_TRUE(::IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA));
     EXPECT_HRESULT_SUCCEEDED(frame->WritePixels(static_cast<UINT>(size.height), stride,
@@ -144,9 +154,10 @@ TEST(ImageFileTest, GifAndTiffOpenToo) {
     test::ScratchFolder folder;
     // One white pixel.
     test::WriteBytes(folder / L"dot.gif",
-                     test::ToBytes(std::string("GIF89a\x01\0\x01\0\x80\0\0\xFF\xFF\xFF\0\0\0,\0\0\0\0\x01\0\x01\0\0"
-                                               "\x02\x02\x44\x01\0;",
-                                               35)));
+                     test::ToBytes(std::string(
+                         "GIF89a\x01\0\x01\0\x80\0\0\xFF\xFF\xFF\0\0\0,\0\0\0\0\x01\0\x01\0\0"
+                         "\x02\x02\x44\x01\0;",
+                         35)));
     const Picture dot = LoadPictureFile(folder / L"dot.gif");
     ASSERT_EQ(dot.SizeInPixels(), (Size{1, 1}));
     EXPECT_EQ(test::ReadBitmap(dot.Bitmap()).At(0, 0), 0xFFFFFFu);
@@ -166,8 +177,8 @@ TEST(ImageFileTest, BitmapFileIs24BitBottomUpWithConsistentHeaders) {
     ASSERT_GE(file.size(), 54u);
     const uint32_t stride = 292;  // 97 * 3 = 291, padded to four bytes
     EXPECT_EQ(Magic(file).substr(0, 4), "424D");
-    EXPECT_EQ(U32(file, 2), file.size());      // bfSize
-    EXPECT_EQ(U32(file, 6), 0u);               // bfReserved1, bfReserved2
+    EXPECT_EQ(U32(file, 2), file.size());       // bfSize
+    EXPECT_EQ(U32(file, 6), 0u);                // bfReserved1, bfReserved2
     const uint32_t headerSize = U32(file, 14);  // biSize: 40 or a later header
     EXPECT_TRUE(headerSize == 40 || headerSize == 108 || headerSize == 124) << headerSize;
     EXPECT_EQ(U32(file, 10), 14 + headerSize);  // bfOffBits: no colour table
@@ -187,12 +198,13 @@ TEST(ImageFileTest, BitmapFileIs24BitBottomUpWithConsistentHeaders) {
         EXPECT_EQ(std::to_integer<uint32_t>(file[at + 2]), (colour >> 16) & 0xFF) << x;
     }
     // And the last one its top row.
-    EXPECT_EQ(std::to_integer<uint32_t>(file[bits + stride * 60 + 5 * 3 + 2]), (test::PatternColour(5, 0) >> 16) & 0xFF);
+    EXPECT_EQ(std::to_integer<uint32_t>(file[bits + stride * 60 + 5 * 3 + 2]),
+              (test::PatternColour(5, 0) >> 16) & 0xFF);
 }
 
 // Replacement calls that fail as a full disk or a busy file would.
 class FailingCalls final : public FileSystemCalls {
-public:
+  public:
     enum class Step { Write, Flush, Replace };
     FailingCalls(Step step, DWORD error) : m_step(step), m_error(error) {}
     BOOL Write(HANDLE file, const void* data, DWORD size, DWORD* written) const override {
@@ -219,28 +231,32 @@ public:
         return FALSE;
     }
 
-private:
+  private:
     Step m_step;
     DWORD m_error;
 };
 
 TEST(FileReplaceTest, EveryFailedSaveLeavesTheOldFileAsItWas) {
-    const Bytes old = test::ToBytes(std::string("the only copy of yesterday's capture\r\n") + std::string(3000, 'x'));
+    const Bytes old = test::ToBytes(std::string("the only copy of yesterday's capture\r\n") +
+                                    std::string(3000, 'x'));
     const Picture picture = test::PatternPicture(64, 48);
     struct Case {
         const char* what;
-        const wchar_t* target;             // in the scratch folder
-        FailingCalls::Step step;           // with error 0 nothing is injected
+        const wchar_t* target;    // in the scratch folder
+        FailingCalls::Step step;  // with error 0 nothing is injected
         DWORD error;
-        const wchar_t* cause;              // part of the message
+        const wchar_t* cause;  // part of the message
     };
     const Case cases[] = {
         {"disk full", L"old.bmp", FailingCalls::Step::Write, ERROR_DISK_FULL, L"WriteFile"},
-        {"flush fails", L"old.bmp", FailingCalls::Step::Flush, ERROR_WRITE_FAULT, L"FlushFileBuffers"},
-        {"replace refused", L"old.bmp", FailingCalls::Step::Replace, ERROR_ACCESS_DENIED, L"MoveFileEx"},
+        {"flush fails", L"old.bmp", FailingCalls::Step::Flush, ERROR_WRITE_FAULT,
+         L"FlushFileBuffers"},
+        {"replace refused", L"old.bmp", FailingCalls::Step::Replace, ERROR_ACCESS_DENIED,
+         L"MoveFileEx"},
         {"read-only file", L"readonly.bmp", FailingCalls::Step::Write, 0, L"只读"},
         {"busy file", L"busy.bmp", FailingCalls::Step::Write, 0, L"MoveFileEx"},
-        {"missing folder", L"no such folder\\old.bmp", FailingCalls::Step::Write, 0, L"GetFileAttributes"},
+        {"missing folder", L"no such folder\\old.bmp", FailingCalls::Step::Write, 0,
+         L"GetFileAttributes"},
         {"a folder of that name", L"folder.bmp", FailingCalls::Step::Write, 0, L"文件夹"},
     };
     for (const Case& c : cases) {
@@ -254,14 +270,16 @@ TEST(FileReplaceTest, EveryFailedSaveLeavesTheOldFileAsItWas) {
         ::CreateDirectoryW((folder / L"folder.bmp\\inside").c_str(), nullptr);
         // Another program has the file open and lets nobody delete or rename it.
         UniqueKernelHandle busy(::CreateFileW((folder / L"busy.bmp").c_str(), GENERIC_READ,
-                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
         ASSERT_NE(busy.get(), INVALID_HANDLE_VALUE);
         const std::vector<std::wstring> before = folder.Names();
 
         const FailingCalls calls(c.step, c.error);
         const std::wstring target = folder / c.target;
         try {
-            SavePictureFile(picture, target, ImageFormat::Bmp, c.error != 0 ? calls : SystemFileCalls());
+            SavePictureFile(picture, target, ImageFormat::Bmp,
+                            c.error != 0 ? calls : SystemFileCalls());
             ADD_FAILURE() << "the save went through";
         } catch (const Failure& failure) {
             EXPECT_NE(failure.Cause().find(target), std::wstring::npos) << Narrow(failure.Cause());

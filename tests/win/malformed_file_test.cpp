@@ -30,8 +30,9 @@ void Put32(Bytes& b, size_t at, uint32_t v) {
 }
 
 // A bitmap file's headers (BITMAPINFOHEADER) and `bits` bytes of pixel data.
-Bytes BitmapFile(int32_t width, int32_t height, uint16_t bitCount, uint32_t compression, size_t bits,
-                 uint32_t offBits = 54, uint16_t planes = 1, uint32_t headerSize = 40) {
+Bytes BitmapFile(int32_t width, int32_t height, uint16_t bitCount, uint32_t compression,
+                 size_t bits, uint32_t offBits = 54, uint16_t planes = 1,
+                 uint32_t headerSize = 40) {
     Bytes b(54 + bits, std::byte{0x5A});
     b[0] = std::byte{'B'};
     b[1] = std::byte{'M'};
@@ -89,7 +90,8 @@ Bytes PngDeclaring(uint32_t width, uint32_t height) {
     header[8] = std::byte{8};  // bit depth
     header[9] = std::byte{2};  // RGB
     PngChunk(png, "IHDR", header);
-    PngChunk(png, "IDAT", test::ToBytes(std::string("\x78\x9c\x63\x60\x00\x00\x00\x02\x00\x01", 10)));
+    PngChunk(png, "IDAT",
+             test::ToBytes(std::string("\x78\x9c\x63\x60\x00\x00\x00\x02\x00\x01", 10)));
     PngChunk(png, "IEND", {});
     return png;
 }
@@ -99,7 +101,9 @@ Bytes Join(Bytes a, const Bytes& b) {
     return a;
 }
 
-Bytes Cut(const Bytes& whole, size_t length) { return Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)); }
+Bytes Cut(const Bytes& whole, size_t length) {
+    return Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+}
 
 Bytes Noise(size_t size, uint32_t seed) {
     Bytes b(size);
@@ -135,7 +139,8 @@ std::vector<Sample> MakeCorpus(const test::ScratchFolder& folder) {
     add("zeros", Bytes(4096, std::byte{0}), L".jpg");
     add("noise", Noise(5000, 1), L".png");
     add("bitmap magic and noise", Join(test::ToBytes("BM"), Noise(3000, 2)), L".bmp");
-    add("PNG signature and noise", Join(test::ToBytes("\x89PNG\r\n\x1a\n"), Noise(3000, 3)), L".png");
+    add("PNG signature and noise", Join(test::ToBytes("\x89PNG\r\n\x1a\n"), Noise(3000, 3)),
+        L".png");
     add("JPEG start and noise", Join(test::ToBytes("\xFF\xD8\xFF\xE0"), Noise(3000, 4)), L".jpg");
     add("GIF signature and noise", Join(test::ToBytes("GIF89a"), Noise(3000, 5)), L".gif");
     add("one byte", test::ToBytes("B"), L".bmp");
@@ -147,15 +152,19 @@ std::vector<Sample> MakeCorpus(const test::ScratchFolder& folder) {
                        static_cast<int>(png.size() - 13), static_cast<int>(png.size() - 1)}) {
         add("PNG cut at " + std::to_string(cut), Cut(png, cut), L".png");
     }
-    for (size_t cut : {1, 2, 3, 4, 20, 100, 200, static_cast<int>(jpeg.size() / 3), static_cast<int>(jpeg.size() / 2),
-                       static_cast<int>(jpeg.size() - 10), static_cast<int>(jpeg.size() - 2),
-                       static_cast<int>(jpeg.size() - 1)}) {
+    for (size_t cut : {1, 2, 3, 4, 20, 100, 200, static_cast<int>(jpeg.size() / 3),
+                       static_cast<int>(jpeg.size() / 2), static_cast<int>(jpeg.size() - 10),
+                       static_cast<int>(jpeg.size() - 2), static_cast<int>(jpeg.size() - 1)}) {
         add("JPEG cut at " + std::to_string(cut), Cut(jpeg, cut), L".jpg");
     }
     // An application segment holding a small JPEG of its own, end marker and all, then the
     // picture's own data cut short.
-    Bytes thumbnail = test::ToBytes(std::string("\xFF\xD8\xFF\xE1\0\x10" "Exif\0\0\xFF\xD8\xFF\xDA\0\0\xFF\xD9", 20));
-    thumbnail.insert(thumbnail.end(), jpeg.begin() + 2, jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() * 2 / 3));
+    Bytes thumbnail =
+        test::ToBytes(std::string("\xFF\xD8\xFF\xE1\0\x10"
+                                  "Exif\0\0\xFF\xD8\xFF\xDA\0\0\xFF\xD9",
+                                  20));
+    thumbnail.insert(thumbnail.end(), jpeg.begin() + 2,
+                     jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() * 2 / 3));
     add("JPEG with a whole thumbnail, cut short", thumbnail, L".jpg");
     add("bitmap of 30000 by 30000 pixels", BitmapFile(30000, 30000, 24, BI_RGB, 4096), L".bmp");
     add("bitmap of 2^31-1 by 1 pixels", BitmapFile(0x7FFFFFFF, 1, 24, BI_RGB, 4096), L".bmp");
@@ -164,10 +173,12 @@ std::vector<Sample> MakeCorpus(const test::ScratchFolder& folder) {
     add("bitmap of -40 width", BitmapFile(-40, 30, 24, BI_RGB, 3600), L".bmp");
     add("bitmap of zero width", BitmapFile(0, 30, 24, BI_RGB, 3600), L".bmp");
     add("bitmap of 7 bits per pixel", BitmapFile(40, 30, 7, BI_RGB, 3600), L".bmp");
-    add("bitmap with pixels past the end", BitmapFile(40, 30, 24, BI_RGB, 3600, 0x7FFFFFF0), L".bmp");
+    add("bitmap with pixels past the end", BitmapFile(40, 30, 24, BI_RGB, 3600, 0x7FFFFFF0),
+        L".bmp");
     add("bitmap of unknown compression", BitmapFile(40, 30, 24, 77, 3600), L".bmp");
     add("bitmap with header size 0", BitmapFile(40, 30, 24, BI_RGB, 3600, 54, 1, 0), L".bmp");
-    add("bitmap with header size 2^31", BitmapFile(40, 30, 24, BI_RGB, 3600, 54, 1, 0x80000000u), L".bmp");
+    add("bitmap with header size 2^31", BitmapFile(40, 30, 24, BI_RGB, 3600, 54, 1, 0x80000000u),
+        L".bmp");
     add("PNG of 2^31-1 by 2^31-1", PngDeclaring(0x7FFFFFFF, 0x7FFFFFFF), L".png");
     add("PNG of 100000 by 100000", PngDeclaring(100000, 100000), L".png");
     add("PNG of 0 by 10", PngDeclaring(0, 10), L".png");
@@ -177,7 +188,7 @@ std::vector<Sample> MakeCorpus(const test::ScratchFolder& folder) {
 
 // Files the system cannot read at all: a folder, a file another program holds, a missing one.
 class MalformedFileTest : public test::MainWindowTest {
-protected:
+  protected:
     void SetUp() override {
         test::MainWindowTest::SetUp();
         m_form.SetFileDialogs(m_dialogs);
@@ -193,8 +204,8 @@ TEST_F(MalformedFileTest, EveryBadFileIsReportedAndTheViewStays) {
     corpus.push_back({"a folder", folderNamed});
     const std::wstring locked = m_folder / L"locked.bmp";
     test::WriteBytes(locked, EncodePicture(test::PatternPicture(8, 8), ImageFormat::Bmp));
-    UniqueKernelHandle holder(::CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                            nullptr));
+    UniqueKernelHandle holder(::CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_NE(holder.get(), INVALID_HANDLE_VALUE);
     corpus.push_back({"a locked file", locked});
     corpus.push_back({"a missing file", m_folder / L"missing.bmp"});
