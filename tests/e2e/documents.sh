@@ -48,6 +48,7 @@ wait_until 10 file_appears shot.bmp || fail "no shot.bmp in the folder: $(ls "$S
 SHOT=$SCRATCH/$(files_named shot.bmp)
 expect_eq "$(head -c 2 "$SHOT")" "BM" "bitmap magic"
 expect_eq "$(od -An -tu2 -j28 -N2 "$SHOT" | tr -d ' ')" "24" "bits per pixel"
+expect_eq "$(identify -format '%m %wx%h' "$SHOT")" "BMP3 $((r - l))x$((b - t))" "the file as ImageMagick reads it"
 expect_eq "$(drv file-vs-grab "$(winepath -w "$SHOT")" "$(winepath -w "$SCRATCH/client.grab")")" "0" \
   "pixels of the saved file that differ from the captured client area"
 drv wait-state "$MAIN" normal 2000 || fail "the main window is not back"
