@@ -49,6 +49,9 @@ add_library(pw_win STATIC
   src/capture/capture.cpp
   src/capture/picture.cpp
   src/platform/clipboard.cpp
+  src/document/file_dialog.cpp
+  src/document/file_replace.cpp
+  src/document/image_file.cpp
   src/platform/dpi.cpp
   src/platform/failure.cpp
   src/platform/monitors.cpp
@@ -57,7 +60,8 @@ add_library(pw_win STATIC
   src/platform/text.cpp
 )
 target_include_directories(pw_win PUBLIC src)
-target_link_libraries(pw_win PUBLIC pw_core comctl32 dwmapi oleaut32 ole32 uuid gdi32 user32 advapi32)
+target_link_libraries(pw_win PUBLIC pw_core comctl32 comdlg32 windowscodecs dwmapi oleaut32 ole32 uuid gdi32
+                                    user32 advapi32)
 target_compile_options(pw_win PRIVATE ${PIXELWREN_WARNINGS})
 
 add_executable(Pixelwren WIN32 src/app/main.cpp ${PIXELWREN_RESOURCES})
@@ -115,3 +119,6 @@ target_link_options(pw_minimal_window PRIVATE -municode -s)
 
 add_executable(pw_area_bench bench/area_bench.cpp)
 target_link_libraries(pw_area_bench PRIVATE pw_win)
+
+add_executable(pw_doc_bench bench/document_bench.cpp)
+target_link_libraries(pw_doc_bench PRIVATE pw_win)

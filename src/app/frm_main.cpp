@@ -12,8 +12,10 @@
 #include "app/commands.h"
 #include "app/ids.h"
 #include "core/captions.h"
+#include "core/document_names.h"
 #include "core/placement.h"
 #include "core/rounding.h"
+#include "document/image_file.h"
 #include "platform/dpi.h"
 #include "platform/failure.h"
 #include "platform/text.h"
@@ -43,6 +45,21 @@ std::wstring NowAsText() {
     ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128, nullptr);
     ::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, time, 128);
     return std::wstring(date) + L" " + time;
+}
+
+// The program's file name without its extension ("Pixelwren"): the title of the close question
+// and the start of the caption after an open.
+std::wstring ProgramName() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return WithoutExtension(GetFileName(path));
 }
 
 std::optional<std::string> ReadSetting(const SettingsStore& settings, const wchar_t* key) {
@@ -97,24 +114,6 @@ private:
 
 SystemMonitorLayout g_systemMonitors;
 SystemSessionEndBlocker g_systemSessionEnd;
-
-// The program file's name without folder and extension.
-std::wstring ExecutableName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
-    if (const size_t dot = name.rfind(L'.'); dot != std::wstring::npos) {
-        name.resize(dot);
-    }
-    return name;
-}
 
 }  // namespace
 
@@ -219,16 +218,15 @@ void FrmMain::AskToSaveCapture(bool& cancel) {
     if (!m_imageUnsaved) {
         return;
     }
-    switch (m_boxes.Show(Hwnd(), kUnsavedCaptureQuestion, ExecutableName(),
-                         MB_YESNOCANCEL | MB_ICONINFORMATION)) {
+    switch (m_boxes.Show(Hwnd(), kSaveQuestion, ProgramName(), kSaveQuestionStyle)) {
         case IDYES:
+            // A save that fails throws; the close handling reports it and keeps the picture.
             mnusave_Click();
-            // Still unsaved: the save did not happen, and the window stays with its picture.
-            cancel = m_imageUnsaved;
+            cancel = m_imageUnsaved;  // still unsaved: the user cancelled the save dialog
             break;
         case IDNO:
             break;
-        default:
+        default:  // Cancel, or a box that could not be shown
             cancel = true;
             break;
     }
@@ -462,11 +460,44 @@ void FrmMain::SelectionCancel() {
     RestoreNormalOnExit restore(Hwnd());
 }
 
-// Commands that come with the document, language and help subsystems; until then they do
+std::wstring FrmMain::GetFileName(const std::wstring& path) { return pw::GetFileName(path); }
+
+// Opening replaces the picture but leaves ImageUnsaved: a capture replaced unsaved still counts
+// as unsaved at close.
+void FrmMain::mnuOpen_Click() {
+    m_cdOpen.SetFilter(kImageFileFilter);
+    if (!m_cdOpen.ShowOpen(Hwnd())) {
+        return;
+    }
+    m_picBmp.SetPicture(LoadPictureFile(m_cdOpen.FileName()));
+    const TwipsBox inner = ChildBox(m_picBmp.Hwnd(), m_units);
+    const std::wstring caption =
+        OpenedFileCaption(ProgramName(), GetFileName(m_cdOpen.FileName()), inner.width, inner.height);
+    ::SetWindowTextW(Hwnd(), caption.c_str());
+    Form_Resize();
+}
+
+void FrmMain::mnusave_Click() {
+    const Picture picture = m_picBmp.GetPicture();
+    if (picture.Empty()) {
+        throw Failure(kNothingToSave);
+    }
+    m_cdOpen.SetDefaultExt(kSaveDefaultExt);
+    m_cdOpen.SetFlags(kSaveDialogFlags);
+    m_cdOpen.SetFilter(kImageFileFilter);
+    m_cdOpen.SetDialogTitle(kSaveDialogTitle);
+    if (!m_cdOpen.ShowSave(Hwnd())) {
+        return;
+    }
+    const std::wstring& path = m_cdOpen.FileName();
+    SavePictureFile(picture, path, SaveFormatFor(path, m_cdOpen.FilterIndex()));
+    m_imageUnsaved = false;
+}
+
+void FrmMain::mnuClear_Click() { m_picBmp.SetPicture(Picture()); }
+
+// Commands that come with the desktop, language and help subsystems; until then they do
 // nothing.
-void FrmMain::mnuOpen_Click() {}
-void FrmMain::mnusave_Click() {}
-void FrmMain::mnuClear_Click() {}
 void FrmMain::mnuWallpaper_Click() {}
 void FrmMain::mnuClearWall_Click() {}
 void FrmMain::mnuprint_Click() {}

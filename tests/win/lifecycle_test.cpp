@@ -176,7 +176,7 @@ TEST_F(LifecycleTest, CloseThatCannotStoreStillAsksAboutTheCapture) {
         EXPECT_TRUE(::IsWindow(form.Hwnd()));
         ASSERT_EQ(m_boxes.Count(), 3u);
         EXPECT_NE(m_boxes.History()[1].text.find(L"RegCreateKeyEx"), std::wstring::npos);
-        EXPECT_EQ(m_boxes.Last().text, kUnsavedCaptureQuestion);
+        EXPECT_EQ(m_boxes.Last().text, kSaveQuestion);
         EXPECT_EQ(m_boxes.Last().title, L"pw_win_tests");
         EXPECT_EQ(m_boxes.Last().style, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONINFORMATION));
         EXPECT_FALSE(form.PicBmp().GetPicture().Empty());
@@ -209,7 +209,7 @@ class FailingFirstBox final : public MessageBoxes {
 public:
     explicit FailingFirstBox(MessageBoxes& rest) : m_rest(rest) {}
     int Show(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override {
-        if (!m_failed && text == kUnsavedCaptureQuestion) {
+        if (!m_failed && text == kSaveQuestion) {
             m_failed = true;
             throw std::runtime_error("the box could not be shown");
         }
@@ -301,7 +301,7 @@ TEST_F(LifecycleTest, EndOfTheSessionStoresThePlacementAndNeverLosesACaptureSile
     test::PumpMessages(50);
     EXPECT_EQ(session.blockedBy, nullptr);
     ASSERT_EQ(m_boxes.Count(), 1u);
-    EXPECT_EQ(m_boxes.Last().text, kUnsavedCaptureQuestion);
+    EXPECT_EQ(m_boxes.Last().text, kSaveQuestion);
     EXPECT_TRUE(::IsWindow(form.Hwnd()));
     EXPECT_TRUE(form.ImageUnsaved());
     // Ending it all the same stores the placement.
