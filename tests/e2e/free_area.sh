@@ -41,10 +41,14 @@ view_to() {  # the picture as the view shows it, w h
   convert "$SCRATCH/view-screen.png" -crop "$1x$2+$l+$t" +repage "$3"
 }
 
-arm() {
+arm() {  # [menu]: by the Capture menu's access keys, otherwise by a posted command
   MAIN_RECT=$(rect_of "$MAIN")
   screen_to "$SCRATCH/before.png"
-  drv post-command "$MAIN" $CMD_DISTRICT
+  if [[ ${1:-} == menu ]]; then
+    menu_keys c d
+  else
+    drv post-command "$MAIN" $CMD_DISTRICT
+  fi
   SNAPSHOT=$(drv wait-window $SNAPSHOT_CLASS 5000) || fail "no snapshot window after arming"
   drv wait-state "$MAIN" minimised 5000 || fail "the main window is not minimised while armed"
   # The snapshot shows the screen as it was, Pixelwren's window left out.
@@ -72,8 +76,8 @@ check_capture() {  # what x y: the view and the clipboard both hold the 200x150 
   expect_eq "$(differ "$SCRATCH/view.png" "$SCRATCH/area.png")" 0 "$1: view pixels that differ from the screen"
 }
 
-step "a drag from (100,100) to (300,250)"
-arm
+step "armed from the Capture menu (Alt+C, D), a drag from (100,100) to (300,250)"
+arm menu
 drag 100 100 300 250
 landed "down and right"
 check_capture "down and right" 100 100

@@ -333,6 +333,36 @@ TEST_F(CopyScreenAreaTest, AClipboardHeldTooLongKeepsTheBitmapAndItsContents) {
     EXPECT_EQ(test::TextOnClipboard(), L"before");
 }
 
+TEST_F(CopyScreenAreaTest, TheSessionGivesUpABitmapOnlyWhenTheClipboardTookIt) {
+    WindowDc screen = WindowDc::ForClient(nullptr);
+    UniqueBitmap refused(::CreateCompatibleBitmap(screen.get(), 8, 8));
+    UniqueBitmap taken(::CreateCompatibleBitmap(screen.get(), 9, 7));
+    const HBITMAP takenHandle = taken.get();
+    {
+        ClipboardSession clipboard = ClipboardSession::Open(Owner());
+        ASSERT_TRUE(clipboard);
+        EXPECT_EQ(::GetOpenClipboardWindow(), Owner());
+        ASSERT_TRUE(clipboard.Empty());
+        EXPECT_TRUE(clipboard.SetBitmap(taken));
+        EXPECT_FALSE(taken);
+        EXPECT_EQ(clipboard.Bitmap(), takenHandle);
+        clipboard.Close();
+        // Closed, it takes nothing, and the bitmap stays with its owner.
+        EXPECT_FALSE(clipboard.SetBitmap(refused));
+        EXPECT_TRUE(refused);
+    }
+    {
+        ClipboardSession again = ClipboardSession::Open(Owner());
+        ASSERT_TRUE(again);
+        EXPECT_EQ(::GetOpenClipboardWindow(), Owner());
+    }
+    // Closed when the session went.
+    EXPECT_EQ(::GetOpenClipboardWindow(), nullptr);
+    Size size;
+    EXPECT_NE(ClipboardBitmapSize(size), nullptr);
+    EXPECT_EQ(size, (Size{9, 7}));
+}
+
 TEST_F(CopyScreenAreaTest, NoGdiObjectLeftBehind) {
     WindowDc screen = WindowDc::ForClient(nullptr);
     // The first copy puts a bitmap on the clipboard, which keeps one from then on.

@@ -177,6 +177,20 @@ TEST_F(FreeAreaCaptureTest, ArmedUntilEscapeWhichPutsEverythingBack) {
     EXPECT_EQ(m_boxes.Count(), 0u);
 }
 
+TEST_F(FreeAreaCaptureTest, ArmingWithoutASnapshotSaysSoAndPutsEverythingBack) {
+    {
+        // No GDI handle left for the snapshot.
+        test::GdiExhaustion exhausted;
+        m_form.RunCommand(ids::kMnuDistrict);
+    }
+    test::PumpMessages(100);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.Last().text.find(L"无法完成“自由捕获”"), 0u) << Narrow(m_boxes.Last().text);
+    ExpectIdle();
+    EXPECT_FALSE(m_form.ImageUnsaved());
+    EXPECT_EQ(test::TextOnClipboard(), L"before");
+}
+
 TEST_F(FreeAreaCaptureTest, ADragLandsTheAreaInTheViewAndOnTheClipboard) {
     const RECT area{100, 100, 300, 250};
     const test::Pixels expected = test::ReadScreen(area);
