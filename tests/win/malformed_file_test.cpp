@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -237,6 +238,106 @@ TEST_F(MalformedFileTest, EveryBadFileIsReportedAndTheViewStays) {
         EXPECT_STREQ(now, caption);
         EXPECT_TRUE(::IsWindow(m_form.Hwnd()));
     }
+}
+
+// Valid files of each format changed by a deterministic generator: bytes flipped, runs
+// overwritten with extremes, pieces cut out or repeated. Each must open as some picture or be
+// reported with the view kept; none may end the program.
+std::vector<Sample> MakeMutations(const test::ScratchFolder& folder, int perFormat) {
+    std::vector<Sample> corpus;
+    const Picture picture = test::PatternPicture(48, 36);
+    const struct {
+        ImageFormat format;
+        const wchar_t* extension;
+    } formats[] = {{ImageFormat::Bmp, L".bmp"}, {ImageFormat::Png, L".png"}, {ImageFormat::Jpeg, L".jpg"}};
+    uint32_t seed = 20261207;
+    const auto next = [&](uint32_t below) {
+        seed = seed * 1664525u + 1013904223u;
+        return below == 0 ? 0u : (seed >> 8) % below;
+    };
+    int n = 0;
+    for (const auto& f : formats) {
+        const Bytes valid = EncodePicture(picture, f.format);
+        for (int i = 0; i < perFormat; ++i) {
+            Bytes b = valid;
+            std::string what;
+            // The headers are where a decoder is most easily misled: most changes go there.
+            const auto where = [&] { return next(4) == 0 ? next(static_cast<uint32_t>(b.size())) : next(std::min<uint32_t>(64, static_cast<uint32_t>(b.size()))); };
+            switch (i % 4) {
+                case 0: {
+                    const int flips = 1 + static_cast<int>(next(8));
+                    for (int k = 0; k < flips; ++k) {
+                        b[where()] ^= std::byte(1u << next(8));
+                    }
+                    what = std::to_string(flips) + " bits flipped";
+                    break;
+                }
+                case 1: {
+                    const size_t at = where();
+                    const std::byte fill = next(2) == 0 ? std::byte{0xFF} : std::byte{0x00};
+                    for (size_t k = at; k < std::min(b.size(), at + 1 + next(6)); ++k) {
+                        b[k] = fill;
+                    }
+                    what = "run overwritten at " + std::to_string(at);
+                    break;
+                }
+                case 2: {
+                    const size_t at = where();
+                    const size_t count = std::min<size_t>(1 + next(40), b.size() - at);
+                    b.erase(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + count));
+                    what = std::to_string(count) + " bytes cut out at " + std::to_string(at);
+                    break;
+                }
+                default: {
+                    const size_t at = where();
+                    const size_t count = std::min<size_t>(1 + next(40), b.size() - at);
+                    const Bytes piece(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + count));
+                    b.insert(b.begin() + static_cast<std::ptrdiff_t>(at), piece.begin(), piece.end());
+                    what = std::to_string(count) + " bytes repeated at " + std::to_string(at);
+                    break;
+                }
+            }
+            const std::wstring path = folder / (L"mutation" + std::to_wstring(++n) + f.extension);
+            test::WriteBytes(path, b);
+            corpus.push_back({Narrow(f.extension) + ": " + what, path});
+        }
+    }
+    return corpus;
+}
+
+TEST_F(MalformedFileTest, MutatedFilesOpenAsSomePictureOrAreReported) {
+    const std::vector<Sample> corpus = MakeMutations(m_folder, 60);
+    ASSERT_EQ(corpus.size(), 180u);
+    m_form.RunCommand(ids::kMnuClient);
+    int opened = 0;
+    int reported = 0;
+    for (const Sample& sample : corpus) {
+        SCOPED_TRACE(sample.what);
+        const Picture before = m_form.PicBmp().GetPicture();
+        const size_t boxes = m_boxes.Count();
+        m_dialogs.Confirm(sample.path);
+        m_form.RunCommand(ids::kMnuOpen);
+        ASSERT_TRUE(::IsWindow(m_form.Hwnd()));
+        if (m_boxes.Count() == boxes) {
+            // Opened: a picture of a sane size is shown.
+            const Size size = m_form.PicBmp().GetPicture().SizeInPixels();
+            EXPECT_FALSE(m_form.PicBmp().GetPicture() == before);
+            EXPECT_GT(size.width, 0);
+            EXPECT_GT(size.height, 0);
+            EXPECT_LE(static_cast<int64_t>(size.width) * size.height, int64_t{1} << 28);
+            ++opened;
+        } else {
+            ASSERT_EQ(m_boxes.Count(), boxes + 1);
+            EXPECT_NE(m_boxes.Last().text.find(sample.path), std::wstring::npos);
+            EXPECT_TRUE(m_form.PicBmp().GetPicture() == before);
+            ++reported;
+        }
+    }
+    // Both outcomes occur: the mutations are neither all harmless nor all fatal.
+    EXPECT_GT(opened, 10);
+    EXPECT_GT(reported, 10);
+    RecordProperty("opened", opened);
+    RecordProperty("reported", reported);
 }
 
 }  // namespace
