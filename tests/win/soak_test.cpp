@@ -14,6 +14,7 @@
 
 #include "app/frm_main.h"
 #include "app/ids.h"
+#include "files.h"
 #include "main_window_fixture.h"
 #include "support.h"
 
@@ -125,6 +126,68 @@ TEST_F(SoakTest, ScrollingResizingAndClosingQuestionsLeaveNothingBehind) {
         ::SendMessageW(m_form.Hwnd(), WM_CLOSE, 0, 0);
     });
     EXPECT_FALSE(m_form.PicBmp().GetPicture().Empty());
+}
+
+TEST_F(SoakTest, SavingOpeningAndDiscardingLeaveNothingBehind) {
+    const int runs = Runs(60);
+    test::ScriptedFileDialogs dialogs;
+    m_form.SetFileDialogs(dialogs);
+    test::ScratchFolder folder;
+    const std::wstring files[] = {folder / L"soak.bmp", folder / L"soak.png", folder / L"soak.jpg"};
+    Command(ids::kMnuClient);
+    int i = 0;
+    Soak("saving", runs, [&] {
+        dialogs.Confirm(files[i++ % 3]);
+        Command(ids::kMnuSave);
+    });
+    Soak("opening", runs, [&] {
+        dialogs.Confirm(files[i++ % 3]);
+        Command(ids::kMnuOpen);
+    });
+    Soak("discarding and capturing again", runs, [&] {
+        Command(ids::kMnuClear);
+        Command(ids::kMnuClient);
+    });
+    const size_t boxes = m_boxes.Count();
+    Soak("an open that fails", runs, [&] {
+        dialogs.Confirm(folder / L"missing.bmp");
+        Command(ids::kMnuOpen);
+    });
+    EXPECT_EQ(m_boxes.Count(), boxes + static_cast<size_t>(runs) + 1);
+    EXPECT_FALSE(m_form.PicBmp().GetPicture().Empty());
+}
+
+TEST_F(SoakTest, FreeAreaCapturesThroughAScriptedDragLeaveNothingBehind) {
+    ::SetWindowPos(m_form.Hwnd(), nullptr, 700, 250, 450, 400, SWP_NOZORDER);
+    test::PumpMessages(50);
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    const auto absolute = [&](int x, int y, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        input.mi.dx = (x * 65536 + width - 1) / width;
+        input.mi.dy = (y * 65536 + height - 1) / height;
+        return input;
+    };
+    int landed = 0;
+    Soak("the free-area capture", Runs(50) / 10, [&] {
+        m_form.RunCommand(ids::kMnuDistrict);
+        test::PumpMessages(30);
+        // The whole gesture at once, as a script would play it.
+        INPUT gesture[] = {absolute(100, 100, 0), absolute(100, 100, MOUSEEVENTF_LEFTDOWN),
+                           absolute(200, 180, 0), absolute(300, 250, 0),
+                           absolute(300, 250, MOUSEEVENTF_LEFTUP)};
+        ::SendInput(5, gesture, sizeof gesture[0]);
+        const ULONGLONG start = ::GetTickCount64();
+        while ((m_form.SelectionArmed() || m_form.Snapshot().Shown()) && ::GetTickCount64() - start < 5000) {
+            test::PumpMessages(10);
+        }
+        landed += m_form.PicBmp().GetPicture().SizeInPixels().width > 0 ? 1 : 0;
+    });
+    EXPECT_FALSE(m_form.SelectionArmed());
+    EXPECT_FALSE(m_form.Snapshot().Shown());
+    EXPECT_EQ(landed, Runs(50) / 10 + 1);
 }
 
 TEST_F(SoakTest, GarbageInEveryPlacementValueStillOpensAUsableWindow) {
