@@ -2,13 +2,15 @@
 # make test  build everything and run every test tier
 # make dist  zip the program folder as a user gets it
 # make bench print the benchmarks' ratios
+# make fuzz  run the language-file fuzzer for FUZZ_RUNS inputs
 # Each installs what is missing first (Debian 12, as root).
 SHELL := /bin/bash
 BUILD ?= build
 BUILD_TYPE ?= Release
 CTEST_JOBS ?= 2
+FUZZ_RUNS ?= 1000000
 
-.PHONY: all deps configure build test run dist bench clean
+.PHONY: all deps configure build test run dist bench fuzz clean
 
 all: build
 
@@ -33,6 +35,12 @@ dist: build
 
 bench: build
 	tools/run-bench $(BUILD)
+
+fuzz: configure
+	cmake --build $(BUILD) --target language_lines_fuzz
+	mkdir -p $(BUILD)/fuzz-corpus
+	$(BUILD)/tests/fuzz/language_lines_fuzzer -runs=$(FUZZ_RUNS) -max_len=4096 -print_final_stats=1 \
+	  $(BUILD)/fuzz-corpus
 
 clean:
 	rm -rf $(BUILD)
