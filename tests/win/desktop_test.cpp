@@ -90,7 +90,7 @@ TEST(HelpViewerTest, ExitEndsOnlyTheViewerStartedLast) {
     const DWORD secondId = form.HelpViewerProcess().id;
     EXPECT_NE(firstId, secondId);
     StartedProcess second;
-    second.handle.reset(::OpenProcess(SYNCHRONIZE, FALSE, secondId));
+    second.handle.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, secondId));
     ASSERT_TRUE(Running(first));
     ASSERT_TRUE(Running(second));
 
@@ -99,8 +99,9 @@ TEST(HelpViewerTest, ExitEndsOnlyTheViewerStartedLast) {
     test::PumpMessages(200);
     EXPECT_TRUE(Running(first));
     EXPECT_TRUE(Running(other));
-    ::TerminateProcess(first.handle.get(), 0);
-    ::TerminateProcess(other.handle.get(), 0);
+    for (const StartedProcess* started : {&first, &second, &other}) {
+        ::TerminateProcess(started->handle.get(), 0);
+    }
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
