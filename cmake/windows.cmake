@@ -50,6 +50,9 @@ add_library(pw_win STATIC
   src/desktop/programs.cpp
   src/desktop/wallpaper.cpp
   src/i18n/language_file.cpp
+  src/document/file_dialog.cpp
+  src/document/file_replace.cpp
+  src/document/image_file.cpp
   src/platform/dpi.cpp
   src/platform/failure.cpp
   src/platform/monitors.cpp
@@ -59,7 +62,8 @@ add_library(pw_win STATIC
   src/platform/text.cpp
 )
 target_include_directories(pw_win PUBLIC src)
-target_link_libraries(pw_win PUBLIC pw_core comctl32 comdlg32 winspool shell32 dwmapi oleaut32 ole32 uuid gdi32 user32 advapi32)
+target_link_libraries(pw_win PUBLIC pw_core comctl32 comdlg32 winspool shell32 windowscodecs dwmapi oleaut32 ole32
+                                    uuid gdi32 user32 advapi32)
 target_compile_options(pw_win PRIVATE ${PIXELWREN_WARNINGS})
 
 add_executable(Pixelwren WIN32 src/app/main.cpp ${PIXELWREN_RESOURCES})
@@ -108,3 +112,6 @@ add_subdirectory(tests/e2e)
 
 add_executable(pw_bench bench/capture_bench.cpp)
 target_link_libraries(pw_bench PRIVATE pw_win psapi)
+
+add_executable(pw_doc_bench bench/document_bench.cpp)
+target_link_libraries(pw_doc_bench PRIVATE pw_win)

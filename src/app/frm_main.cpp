@@ -13,8 +13,10 @@
 #include "app/ids.h"
 #include "core/about_text.h"
 #include "core/captions.h"
+#include "core/document_names.h"
 #include "core/placement.h"
 #include "core/rounding.h"
+#include "document/image_file.h"
 #include "platform/dpi.h"
 #include "i18n/language_file.h"
 #include "platform/failure.h"
@@ -46,6 +48,21 @@ std::wstring NowAsText() {
     ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128, nullptr);
     ::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, nullptr, time, 128);
     return std::wstring(date) + L" " + time;
+}
+
+// The program's file name without its extension ("Pixelwren"): the title of the close question
+// and the start of the caption after an open.
+std::wstring ProgramName() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return WithoutExtension(GetFileName(path));
 }
 
 std::optional<std::string> ReadSetting(const SettingsStore& settings, const wchar_t* key) {
@@ -389,13 +406,62 @@ void FrmMain::mnuClient_Click() {
     Form_Resize();
 }
 
-// Commands that come with the document and free-area subsystems; until then they do nothing.
-void FrmMain::mnuOpen_Click() {}
-void FrmMain::mnusave_Click() {}
-void FrmMain::mnuClear_Click() {}
-void FrmMain::mnuWallpaper_Click() {}
+std::wstring FrmMain::GetFileName(const std::wstring& path) { return pw::GetFileName(path); }
+
+// Opening replaces the picture but leaves ImageUnsaved: a capture replaced unsaved still counts
+// as unsaved at close.
+void FrmMain::mnuOpen_Click() {
+    m_cdOpen.SetFilter(kImageFileFilter);
+    if (!m_cdOpen.ShowOpen(Hwnd())) {
+        return;
+    }
+    m_picBmp.SetPicture(LoadPictureFile(m_cdOpen.FileName()));
+    const TwipsBox inner = ChildBox(m_picBmp.Hwnd(), m_units);
+    const std::wstring caption =
+        OpenedFileCaption(ProgramName(), GetFileName(m_cdOpen.FileName()), inner.width, inner.height);
+    ::SetWindowTextW(Hwnd(), caption.c_str());
+    Form_Resize();
+}
+
+void FrmMain::mnusave_Click() {
+    const Picture picture = m_picBmp.GetPicture();
+    if (picture.Empty()) {
+        throw Failure(kNothingToSave);
+    }
+    m_cdOpen.SetDefaultExt(kSaveDefaultExt);
+    m_cdOpen.SetFlags(kSaveDialogFlags);
+    m_cdOpen.SetFilter(kImageFileFilter);
+    m_cdOpen.SetDialogTitle(kSaveDialogTitle);
+    if (!m_cdOpen.ShowSave(Hwnd())) {
+        return;
+    }
+    const std::wstring& path = m_cdOpen.FileName();
+    SavePictureFile(picture, path, SaveFormatFor(path, m_cdOpen.FilterIndex()));
+    m_imageUnsaved = false;
+}
+
+void FrmMain::mnuClear_Click() { m_picBmp.SetPicture(Picture()); }
+
+// The command that comes with the free-area subsystem; until then it does nothing.
 void FrmMain::mnuDistrict_Click() {}
-void FrmMain::mnuMspaint_Click() {}
+
+namespace {
+
+// The Paint and wallpaper files are written as the save command writes a bitmap.
+void WriteBitmapFile(const Picture& picture, const std::wstring& path) {
+    SavePictureFile(picture, path, ImageFormat::Bmp);
+}
+
+}  // namespace
+
+// Neither writing the file for Paint nor the wallpaper counts as saving the picture.
+void FrmMain::mnuMspaint_Click() {
+    EditInPaint(Hwnd(), m_picBmp.GetPicture(), m_programFolder, WriteBitmapFile, m_shell);
+}
+
+void FrmMain::mnuWallpaper_Click() {
+    SetPictureAsWallpaper(m_picBmp.GetPicture(), WriteBitmapFile, m_wallpaper);
+}
 
 void FrmMain::mnuClearWall_Click() { ClearWallpaper(m_wallpaper); }
 

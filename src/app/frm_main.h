@@ -15,6 +15,7 @@
 #include "desktop/print.h"
 #include "desktop/programs.h"
 #include "desktop/wallpaper.h"
+#include "document/file_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/monitors.h"
 #include "platform/process.h"
@@ -37,6 +38,14 @@ inline constexpr wchar_t kSessionEndReason[] = L"有一幅捕获的图像还没�
 // The delayed capture found its own, minimised window still active after the wait.
 inline constexpr wchar_t kNoOtherActiveWindow[] =
     L"两秒钟之后没有别的窗口处于活动状态，没有可捕获的窗口。";
+// The document commands: the question at close about an unsaved capture (its title is the
+// program's name), and the save dialog's settings, which the shared dialog keeps afterwards.
+inline constexpr wchar_t kSaveQuestion[] = L"  文件还没有保存，您要保存吗?";
+inline constexpr UINT kSaveQuestionStyle = MB_YESNOCANCEL | MB_ICONINFORMATION;
+inline constexpr wchar_t kSaveDialogTitle[] = L"保存";
+inline constexpr wchar_t kSaveDefaultExt[] = L".BMP";
+inline constexpr DWORD kSaveDialogFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+inline constexpr wchar_t kNothingToSave[] = L"还没有图片，没有可保存的内容。";
 
 // Design geometry, in twips.
 inline constexpr float kToolbarHeight = 360.0f;
@@ -111,6 +120,13 @@ public:
     // Runs the command of a menu id as its menu item would, and reports a failure in a
     // message box that names the command and the cause; the state stays as it was.
     void RunCommand(UINT id);
+
+    // The name part of a path: what follows its last backslash.
+    [[nodiscard]] static std::wstring GetFileName(const std::wstring& path);
+
+    // The shared file dialog of open and save; tests put scripted dialogs behind it.
+    [[nodiscard]] CommonDialog& CDopen() { return m_cdOpen; }
+    void SetFileDialogs(FileDialogs& dialogs) { m_cdOpen.SetDialogs(dialogs); }
 
     [[nodiscard]] bool ImageUnsaved() const { return m_imageUnsaved; }
     [[nodiscard]] const TwipsPerPixel& Units() const { return m_units; }
@@ -200,6 +216,9 @@ private:
     PictureBox m_picBmp;
     ScrollBar m_hScroll1;
     ScrollBar m_vScroll1;
+
+    SystemFileDialogs m_systemFileDialogs;
+    CommonDialog m_cdOpen{m_systemFileDialogs};
 };
 
 }  // namespace pw

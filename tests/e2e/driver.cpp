@@ -95,6 +95,11 @@ HWND FindDescendant(HWND parent, int id) {
     return search.found;
 }
 
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
 struct BoxSearch {
     const std::wstring* title;
     HWND found;
@@ -420,6 +425,47 @@ int Run(const std::vector<std::wstring>& a) {
         Print(std::to_string(differ));
         return 0;
     }
+    if (cmd == L"file-vs-grab" && need(2)) {
+        // Pixels of a bitmap file, read by the system's own loader, that differ from a saved
+        // grab; "size WxH" when the sizes differ.
+        HBITMAP bitmap = static_cast<HBITMAP>(
+            ::LoadImageW(nullptr, a[2].c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+        Grab saved;
+        if (bitmap == nullptr || !LoadGrab(saved, a[3])) {
+            return Fail("cannot read the bitmap file or the grab");
+        }
+        BITMAP info{};
+        ::GetObjectW(bitmap, sizeof info, &info);
+        if (info.bmWidth != saved.width || info.bmHeight != saved.height) {
+            Print("size " + std::to_string(info.bmWidth) + "x" + std::to_string(info.bmHeight));
+            ::DeleteObject(bitmap);
+            return 0;
+        }
+        HDC memory = ::CreateCompatibleDC(nullptr);
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        HDC screen = ::GetDC(nullptr);
+        HDC copy = ::CreateCompatibleDC(screen);
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), saved.width, -saved.height, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        HBITMAP section = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ oldCopy = ::SelectObject(copy, section);
+        ::BitBlt(copy, 0, 0, saved.width, saved.height, memory, 0, 0, SRCCOPY);
+        size_t differ = 0;
+        const auto* words = static_cast<const uint32_t*>(bits);
+        for (size_t i = 0; i < saved.pixels.size(); ++i) {
+            differ += (words[i] & 0x00FFFFFFu) != saved.pixels[i];
+        }
+        ::SelectObject(copy, oldCopy);
+        ::DeleteObject(section);
+        ::DeleteDC(copy);
+        ::ReleaseDC(nullptr, screen);
+        ::SelectObject(memory, old);
+        ::DeleteDC(memory);
+        ::DeleteObject(bitmap);
+        Print(std::to_string(differ));
+        return 0;
+    }
     if (cmd == L"keep-desktop") {
         // A hidden window that keeps the virtual desktop open between tests: Wine closes a
         // desktop when its last window goes, and a new one starts with the X input focus
@@ -560,6 +606,36 @@ int Run(const std::vector<std::wstring>& a) {
         // Repaints a window and its children now, as an uncovering would.
         ::RedrawWindow(ToHwnd(a[2]), nullptr, nullptr,
                        RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        return 0;
+    }
+    if (cmd == L"item-text" && need(2)) {
+        // The text of a dialog's control in another process: WM_GETTEXT, which GetWindowText
+        // does not send there. For a combo box, that of its edit field.
+        HWND item = ::GetDlgItem(ToHwnd(a[2]), ToInt(a[3]));
+        if (item == nullptr) {
+            return Fail("no such dialog item");
+        }
+        std::wstring text(32768, L'\0');
+        DWORD_PTR length = 0;
+        ::SendMessageTimeoutW(item, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                              2000, &length);
+        text.resize(length);
+        Print(Utf8(text));
+        return 0;
+    }
+    if (cmd == L"controls" && need(1)) {
+        // Every child of a window: id, class and text, one a line.
+        std::vector<HWND> children;
+        ::EnumChildWindows(ToHwnd(a[2]), CollectChild, reinterpret_cast<LPARAM>(&children));
+        for (HWND child : children) {
+            wchar_t cls[64] = {};
+            ::GetClassNameW(child, cls, 64);
+            wchar_t text[256] = {};
+            ::SendMessageTimeoutW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000,
+                                  nullptr);
+            Print(std::to_string(::GetDlgCtrlID(child)) + " " + Utf8(cls) + " " +
+                  (::IsWindowVisible(child) ? "visible" : "hidden") + " '" + Utf8(text) + "'");
+        }
         return 0;
     }
     if (cmd == L"close" && need(1)) {

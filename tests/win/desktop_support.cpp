@@ -43,12 +43,12 @@ void RemoveTree(const std::wstring& path) {
     ::RemoveDirectoryW(path.c_str());
 }
 
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
+void WriteFileText(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(path.c_str(), std::ios::binary);
     out << bytes;
 }
 
-std::string ReadBytes(const std::wstring& path) {
+std::string ReadFileText(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -80,7 +80,7 @@ DWORD ScriptedShell::Execute(SHELLEXECUTEINFOA& r) {
     requests.push_back({r.cbSize, r.fMask, r.hwnd, text(r.lpVerb), text(r.lpFile), text(r.lpClass),
                         r.lpParameters == nullptr, r.lpDirectory == nullptr, r.lpIDList == nullptr,
                         r.nShow, r.hkeyClass, r.dwHotKey, r.hIcon,
-                        r.lpFile != nullptr ? ReadBytes(AnsiToWide(r.lpFile)) : std::string()});
+                        r.lpFile != nullptr ? ReadFileText(AnsiToWide(r.lpFile)) : std::string()});
     return error;
 }
 

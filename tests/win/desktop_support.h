@@ -28,8 +28,8 @@ private:
 };
 
 void RemoveTree(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const std::string& bytes);
-[[nodiscard]] std::string ReadBytes(const std::wstring& path);
+void WriteFileText(const std::wstring& path, const std::string& bytes);
+[[nodiscard]] std::string ReadFileText(const std::wstring& path);
 [[nodiscard]] bool FileExists(const std::wstring& path);
 // The folder of the shipped data (language files, readme) copied beside the test program.
 [[nodiscard]] std::wstring ShippedData();

@@ -8,6 +8,7 @@
 #include "desktop/programs.h"
 #include "desktop/wallpaper.h"
 #include "desktop_support.h"
+#include "document/image_file.h"
 #include "platform/failure.h"
 #include "platform/text.h"
 
@@ -19,9 +20,9 @@ using test::DesktopWindowTest;
 // Stands in for the print dialog: cancels, or hands out a device context of its own.
 class ScriptedPrintDialogs final : public PrintDialogs {
 public:
-    UniqueDc Show(HWND owner) override {
+    UniqueDc Show(HWND ownerWindow) override {
         ++shown;
-        this->owner = owner;
+        owner = ownerWindow;
         return confirm ? UniqueDc(::CreateCompatibleDC(nullptr)) : UniqueDc();
     }
     int shown = 0;
@@ -67,7 +68,7 @@ bool Running(const StartedProcess& process) {
 
 TEST(HelpViewerTest, ExitEndsOnlyTheViewerStartedLast) {
     test::TempFolder folder(L"pw help viewer");
-    test::WriteBytes(folder.Path() + L"\\readme.txt", "Pixelwren help\r\n");
+    test::WriteFileText(folder.Path() + L"\\readme.txt", "Pixelwren help\r\n");
     test::TestSettingsKey key;
     SettingsStore settings(key.Path());
     test::ScriptedMessageBoxes boxes;
@@ -201,7 +202,133 @@ TEST(PrintPageTest, PictureLandsAtItsScreenSizeCentredAndShrunkToFit) {
     }
 }
 
+// The pixels of a bitmap file as a picture decoded from it shows them.
+test::Pixels PixelsOfFile(const std::wstring& path) {
+    return test::ReadBitmap(LoadPictureFile(path).Bitmap());
+}
+
+bool SamePixels(const test::Pixels& a, const test::Pixels& b) {
+    return a.width == b.width && a.height == b.height && a.data == b.data;
+}
+
+class PaintTest : public DesktopWindowTest {
+protected:
+    std::wstring TempFile() const { return m_folder.Path() + L"\\Temp\\temp.bmp"; }
+};
+
+TEST_F(PaintTest, NoPictureDoesNothing) {
+    m_form.RunCommand(ids::kMnuMspaint);
+    EXPECT_TRUE(m_shell.requests.empty());
+    EXPECT_FALSE(test::FileExists(TempFile()));
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(PaintTest, WritesTheTempBitmapAndAsksTheShellToEditIt) {
+    for (const UINT capture : {ids::kMnuClient, ids::kMnuTitleBar}) {
+        m_form.RunCommand(capture);
+        const Picture picture = m_form.PicBmp().GetPicture();
+        // From the menu, then from toolbar button 12; the file is overwritten each time.
+        if (capture == ids::kMnuClient) {
+            m_form.RunCommand(ids::kMnuMspaint);
+        } else {
+            m_form.Toolbar1_ButtonClick(12);
+        }
+        ASSERT_EQ(m_boxes.Count(), 0u) << Narrow(m_boxes.Last().text);
+        const test::ScriptedShell::Request& r = m_shell.requests.back();
+        EXPECT_EQ(r.cbSize, sizeof(SHELLEXECUTEINFOA));
+        EXPECT_EQ(r.fMask, static_cast<ULONG>(SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI));
+        EXPECT_EQ(r.hwnd, m_form.Hwnd());
+        EXPECT_EQ(r.verb, "edit");
+        EXPECT_EQ(r.file, Narrow(TempFile()));
+        EXPECT_EQ(r.cls, "Paint.Picture");
+        EXPECT_TRUE(r.parametersNull);
+        EXPECT_TRUE(r.directoryNull);
+        EXPECT_TRUE(r.idListNull);
+        EXPECT_EQ(r.nShow, SW_SHOWNORMAL);
+        EXPECT_EQ(r.hkeyClass, nullptr);
+        EXPECT_EQ(r.hotKey, 0u);
+        EXPECT_EQ(r.icon, nullptr);
+        // The file was complete when the shell was asked, and holds the picture as a bitmap.
+        EXPECT_EQ(r.fileAtRequest.substr(0, 2), "BM");
+        EXPECT_EQ(r.fileAtRequest, test::ReadFileText(TempFile()));
+        EXPECT_TRUE(SamePixels(PixelsOfFile(TempFile()), test::ReadBitmap(picture.Bitmap())));
+        EXPECT_TRUE(m_form.PicBmp().GetPicture() == picture);
+        EXPECT_TRUE(m_form.ImageUnsaved());
+    }
+    EXPECT_EQ(m_shell.requests.size(), 2u);
+}
+
+TEST_F(PaintTest, FailuresAreReportedAndNothingElseHappens) {
+    m_form.RunCommand(ids::kMnuClient);
+    // No program for the class.
+    m_shell.error = ERROR_NO_ASSOCIATION;
+    m_form.RunCommand(ids::kMnuMspaint);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_NE(m_boxes.Last().text.find(L"“用画图编辑”"), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(L"Paint.Picture"), std::wstring::npos);
+    // No Temp folder: the write fails and the shell is not asked.
+    m_shell.error = 0;
+    test::RemoveTree(m_folder.Path() + L"\\Temp");
+    m_form.RunCommand(ids::kMnuMspaint);
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_NE(m_boxes.Last().text.find(L"temp.bmp"), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_EQ(m_shell.requests.size(), 1u);
+    EXPECT_FALSE(test::FileExists(TempFile()));
+    EXPECT_TRUE(m_form.ImageUnsaved());
+}
+
 class WallpaperTest : public DesktopWindowTest {};
+
+TEST_F(WallpaperTest, WritesTheFixedBitmapAndSetsIt) {
+    // No picture: said so, nothing set.
+    m_form.RunCommand(ids::kMnuWallpaper);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_NE(m_boxes.Last().text.find(L"还没有图片"), std::wstring::npos);
+    EXPECT_TRUE(m_wallpaper.paths.empty());
+
+    ::DeleteFileW(kWallpaperFile);
+    m_form.RunCommand(ids::kMnuClient);
+    const Picture picture = m_form.PicBmp().GetPicture();
+    m_form.Toolbar1_ButtonClick(13);
+    EXPECT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_wallpaper.paths, (std::vector<std::string>{"c:\\windows\\wallpaper.bmp"}));
+    EXPECT_TRUE(SamePixels(PixelsOfFile(kWallpaperFile), test::ReadBitmap(picture.Bitmap())));
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    EXPECT_TRUE(m_form.PicBmp().GetPicture() == picture);
+
+    // A refused wallpaper is reported.
+    m_wallpaper.error = ERROR_ACCESS_DENIED;
+    m_form.RunCommand(ids::kMnuWallpaper);
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_NE(m_boxes.Last().text.find(L"“设置为墙纸”"), std::wstring::npos) << Narrow(m_boxes.Last().text);
+}
+
+TEST(WallpaperFallbackTest, AFolderOfTheUsersOwnWhenTheFixedPathCannotBeWritten) {
+    test::TempFolder scratch;
+    const Picture picture = test::SolidPicture(30, 20, RGB(10, 120, 230));
+    test::ScriptedWallpaper wallpaper;
+    auto write = [](const Picture& p, const std::wstring& path) { SavePictureFile(p, path, ImageFormat::Bmp); };
+    const std::wstring unwritable = scratch.Path() + L"\\no such folder\\wallpaper.bmp";
+    const std::wstring own = scratch.Path() + L"\\Pixelwren";
+
+    const std::wstring set = SetPictureAsWallpaper(picture, write, wallpaper, unwritable, own);
+    EXPECT_EQ(set, own + L"\\wallpaper.bmp");
+    EXPECT_EQ(wallpaper.paths, (std::vector<std::string>{Narrow(own + L"\\wallpaper.bmp")}));
+    EXPECT_TRUE(SamePixels(PixelsOfFile(set), test::ReadBitmap(picture.Bitmap())));
+
+    // Neither can be written: reported, and the wallpaper is left alone.
+    const std::wstring nowhere = scratch.Path() + L"\\missing\\deeper";
+    try {
+        SetPictureAsWallpaper(picture, write, wallpaper, unwritable, nowhere);
+        ADD_FAILURE() << "no failure";
+    } catch (const Failure& failure) {
+        EXPECT_NE(failure.Cause().find(L"no such folder"), std::wstring::npos) << Narrow(failure.Cause());
+        EXPECT_NE(failure.Cause().find(L"deeper"), std::wstring::npos) << Narrow(failure.Cause());
+    }
+    EXPECT_EQ(wallpaper.paths.size(), 1u);
+    // The user's own folder by default.
+    EXPECT_NE(UserWallpaperFolder().find(L"\\Pixelwren"), std::wstring::npos);
+}
 
 TEST_F(WallpaperTest, ClearPassesTheEmptyPathAndReportsARefusal) {
     m_form.RunCommand(ids::kMnuClient);

@@ -15,8 +15,8 @@
 namespace pw {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using test::ReadFileText;
+using test::WriteFileText;
 
 // Every caption a user can see that a language file sets, read back from the window itself:
 // the title, status panel 1 and its tooltip, and each named menu item as the menu shows it.
@@ -128,7 +128,7 @@ TEST_F(LanguageTest, ShippedFilesSetEveryTargetAndNothingElse) {
         EXPECT_EQ(m_boxes.Count(), 0u) << (m_boxes.Count() ? Narrow(m_boxes.Last().text) : "");
         const Shown shown = ReadShown(m_form);
         const std::vector<std::wstring> lines =
-            LinesOf(ReadBytes(LanguageFile(english ? kEnglishLanguageFile : kChineseLanguageFile)));
+            LinesOf(ReadFileText(LanguageFile(english ? kEnglishLanguageFile : kChineseLanguageFile)));
         ExpectTargetsCarry(shown, lines);
         // The toolbar's tooltips and the separators stay as they were.
         EXPECT_EQ(shown.toolbarTips, builtIn.toolbarTips);
@@ -145,8 +145,8 @@ TEST_F(LanguageTest, ShippedFilesSetEveryTargetAndNothingElse) {
         }
     }
     // English captions: every one differs from the Chinese and has an access key.
-    const std::vector<std::wstring> english = LinesOf(ReadBytes(LanguageFile(kEnglishLanguageFile)));
-    const std::vector<std::wstring> chinese = LinesOf(ReadBytes(LanguageFile(kChineseLanguageFile)));
+    const std::vector<std::wstring> english = LinesOf(ReadFileText(LanguageFile(kEnglishLanguageFile)));
+    const std::vector<std::wstring> chinese = LinesOf(ReadFileText(LanguageFile(kChineseLanguageFile)));
     EXPECT_EQ(chinese[24], L"帮助主题(H)");
     for (size_t i = 2; i < kLanguageLines; ++i) {
         EXPECT_NE(english[i], chinese[i]) << i + 1;
@@ -194,13 +194,13 @@ TEST_F(LanguageTest, LinesGoToTheirTargetsInTheFilesOrder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteBytes(LanguageFile(kEnglishLanguageFile), c.file);
+        WriteFileText(LanguageFile(kEnglishLanguageFile), c.file);
         m_form.RunCommand(ids::kMnuEnglish);
         EXPECT_EQ(m_boxes.Count(), 0u);
         ExpectTargetsCarry(ReadShown(m_form), c.lines);
     }
     // mnuDistrict, shown second in its menu, takes line 22.
-    WriteBytes(LanguageFile(kEnglishLanguageFile), distinct);
+    WriteFileText(LanguageFile(kEnglishLanguageFile), distinct);
     m_form.RunCommand(ids::kMnuEnglish);
     EXPECT_EQ(MenuShows(ReadShown(m_form), "mnuDistrict"), L"Line 22");
 }
@@ -253,16 +253,16 @@ TEST_F(LanguageTest, AboutSpeaksTheLanguageTheHelpTopicsItemShows) {
     EXPECT_EQ(about().title, L"关于Pixelwren v1.0");
 
     // A file whose line 25 is one character off the marker gives the English box.
-    const std::string chinese = ReadBytes(LanguageFile(kChineseLanguageFile));
+    const std::string chinese = ReadFileText(LanguageFile(kChineseLanguageFile));
     for (const char* marker : {"帮助主题(H) ", "帮助主题(h)", "帮助主题（H）"}) {
         SCOPED_TRACE(marker);
         std::string file = chinese;
         file.replace(file.find("帮助主题(H)"), std::string("帮助主题(H)").size(), marker);
-        WriteBytes(LanguageFile(kEnglishLanguageFile), file);
+        WriteFileText(LanguageFile(kEnglishLanguageFile), file);
         m_form.RunCommand(ids::kMnuEnglish);
         EXPECT_EQ(about().title, L"About Pixelwren v1.0");
     }
-    WriteBytes(LanguageFile(kEnglishLanguageFile), chinese);
+    WriteFileText(LanguageFile(kEnglishLanguageFile), chinese);
     m_form.RunCommand(ids::kMnuEnglish);
     EXPECT_EQ(about().title, L"关于Pixelwren v1.0");
 }

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/document_names.h"
+
+namespace pw {
+namespace {
+
+TEST(GetFileNameTest, TakesWhatFollowsTheLastBackslash) {
+    const struct {
+        std::wstring path;
+        std::wstring name;
+    } cases[] = {
+        {L"C:\\pics\\a.bmp", L"a.bmp"},
+        {L"a.bmp", L"a.bmp"},
+        {L"C:\\pics\\", L""},
+        {L"", L""},
+        {L"C:a.bmp", L"C:a.bmp"},
+        {L"\\\\server\\share\\pic.bmp", L"pic.bmp"},
+        {L"\\\\server\\share\\", L""},
+        {L"C:/pics/a.bmp", L"C:/pics/a.bmp"},  // only the backslash separates
+        {L"\\a.bmp", L"a.bmp"},
+        {L"\\", L""},
+        {L"C:\\图片\\截图 1.jpg", L"截图 1.jpg"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GetFileName(c.path), c.name) << std::string(c.path.begin(), c.path.end());
+    }
+}
+
+TEST(GetFileNameTest, HasNoLengthLimitAndLeavesTheCallersText) {
+    // Far beyond what a 16-bit counter could hold.
+    const std::wstring name(70000, L'n');
+    const std::wstring path = L"C:\\" + std::wstring(40000, L'd') + L"\\" + name;
+    const std::wstring copy = path;
+    EXPECT_EQ(GetFileName(path), name);
+    EXPECT_EQ(path, copy);
+    EXPECT_EQ(GetFileName(std::wstring(40000, L'x')), std::wstring(40000, L'x'));
+}
+
+TEST(OpenedFileCaptionTest, NameAndSizeInTwipsAsTheToolkitWritesThem) {
+    EXPECT_EQ(OpenedFileCaption(L"shot", L"a.bmp", 9600.0f, 7200.0f),
+              L"shot\u2500[a.bmp(9600x7200) ]");
+    EXPECT_EQ(OpenedFileCaption(L"Pixelwren", L"", 15.0f, 0.0f), L"Pixelwren\u2500[(15x0) ]");
+    EXPECT_EQ(OpenedFileCaption(L"影雀", L"照片.jpg", 7.5f, 28800.0f),
+              L"影雀\u2500[照片.jpg(7.5x28800) ]");
+
+    const struct {
+        float value;
+        const wchar_t* text;
+    } numbers[] = {
+        {0.0f, L"0"},
+        {-0.0f, L"0"},
+        {1.0f, L"1"},
+        {9600.0f, L"9600"},
+        {7.5f, L"7.5"},
+        {0.5f, L"0.5"},
+        {-12.0f, L"-12"},
+        {1234567.0f, L"1234567"},
+        {9999999.0f, L"9999999"},
+        {10000000.0f, L"1E+07"},
+        {12345678.0f, L"1.234568E+07"},
+        {0.0001f, L"0.0001"},
+        {0.000015f, L"1.5E-05"},
+        {1.0f / 3.0f, L"0.3333333"},
+        {28807.5f, L"28807.5"},
+        {16383.75f, L"16383.75"},
+        {3e38f, L"3E+38"},
+    };
+    for (const auto& n : numbers) {
+        EXPECT_EQ(FormatSingle(n.value), n.text) << n.value;
+    }
+}
+
+TEST(DocumentTextsTest, FilterAndProgramName) {
+    const std::wstring filter = DialogFilterText(kImageFileFilter);
+    EXPECT_EQ(filter,
+              std::wstring(L"Bmp (*.bmp)\0*.bmp\0JPGE(*.jpg)\0*.jpg\0PNG (*.png)\0*.png\0\0", 55));
+    EXPECT_EQ(WithoutExtension(L"Pixelwren.exe"), L"Pixelwren");
+    EXPECT_EQ(WithoutExtension(L"pw.win.tests.exe"), L"pw.win.tests");
+    EXPECT_EQ(WithoutExtension(L"noext"), L"noext");
+    EXPECT_EQ(WithoutExtension(L""), L"");
+}
+
+TEST(SaveFormatTest, ExtensionDecidesAndFilterEntryOtherwise) {
+    using F = ImageFormat;
+    // Rows: a name; columns: what is written with filter entry 1, 2, 3 selected.
+    const struct {
+        std::wstring name;
+        F entry1, entry2, entry3;
+    } cases[] = {
+        {L"x.bmp", F::Bmp, F::Bmp, F::Bmp},
+        {L"x.BMP", F::Bmp, F::Bmp, F::Bmp},
+        {L"x.Bmp", F::Bmp, F::Bmp, F::Bmp},
+        {L"x.jpg", F::Jpeg, F::Jpeg, F::Jpeg},
+        {L"x.JPG", F::Jpeg, F::Jpeg, F::Jpeg},
+        {L"x.jpeg", F::Jpeg, F::Jpeg, F::Jpeg},
+        {L"x.JPEG", F::Jpeg, F::Jpeg, F::Jpeg},
+        {L"x.png", F::Png, F::Png, F::Png},
+        {L"x.PNG", F::Png, F::Png, F::Png},
+        {L"x.gif", F::Bmp, F::Jpeg, F::Png},
+        {L"x", F::Bmp, F::Jpeg, F::Png},
+        {L"x.", F::Bmp, F::Jpeg, F::Png},
+        {L"x.png.txt", F::Bmp, F::Jpeg, F::Png},
+        {L"x.txt.png", F::Png, F::Png, F::Png},
+        {L"C:\\a.jpg\\x", F::Bmp, F::Jpeg, F::Png},
+        {L"C:\\a.b\\x.jpe", F::Bmp, F::Jpeg, F::Png},
+        {L"C:\\pics\\photo.Jpg", F::Jpeg, F::Jpeg, F::Jpeg},
+        {L".png", F::Png, F::Png, F::Png},
+    };
+    for (const auto& c : cases) {
+        const std::string name(c.name.begin(), c.name.end());
+        EXPECT_EQ(SaveFormatFor(c.name, 1), c.entry1) << name;
+        EXPECT_EQ(SaveFormatFor(c.name, 2), c.entry2) << name;
+        EXPECT_EQ(SaveFormatFor(c.name, 3), c.entry3) << name;
+        // No entry or one that does not exist counts as the first.
+        EXPECT_EQ(SaveFormatFor(c.name, 0), c.entry1) << name;
+        EXPECT_EQ(SaveFormatFor(c.name, 4), c.entry1) << name;
+    }
+}
+
+}  // namespace
+}  // namespace pw

@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "app/ids.h"
+#include "core/document_names.h"
+#include "document/image_file.h"
+#include "files.h"
+#include "main_window_fixture.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "support.h"
+
+namespace pw {
+namespace {
+
+using test::Bytes;
+
+// The test program's file name without its extension: the close question's title and the
+// start of the caption after an open.
+constexpr wchar_t kProgram[] = L"pw_win_tests";
+
+std::wstring Caption(HWND window) {
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+// The main window with file dialogs that a test answers, and a scratch folder for files.
+class DocumentTest : public test::MainWindowTest {
+  protected:
+    void SetUp() override {
+        test::MainWindowTest::SetUp();
+        m_form.SetFileDialogs(m_dialogs);
+    }
+    HBITMAP Shown() { return m_form.PicBmp().GetPicture().Bitmap(); }
+    void Capture() {
+        m_form.RunCommand(ids::kMnuClient);
+        ASSERT_NE(Shown(), nullptr);
+        ASSERT_TRUE(m_form.ImageUnsaved());
+    }
+    bool Exists(const std::wstring& path) {
+        return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    test::ScriptedFileDialogs m_dialogs;
+    test::ScratchFolder m_folder;
+};
+
+TEST_F(DocumentTest, OpenShowsThePictureWithItsNameAndSizeInTheCaption) {
+    const std::wstring path = m_folder / L"photo.jpg";
+    SavePictureFile(test::SolidPicture(640, 480, RGB(10, 200, 30)), path, ImageFormat::Jpeg);
+    ASSERT_FALSE(::IsWindowVisible(m_form.HScroll1().Hwnd()));
+    m_dialogs.Confirm(path);
+    m_form.RunCommand(ids::kMnuOpen);
+    ASSERT_EQ(m_boxes.Count(), 0u) << Narrow(m_boxes.Last().text);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(), (Size{640, 480}));
+    // 640 by 480 pixels at 15 twips each.
+    EXPECT_EQ(Caption(m_form.Hwnd()), std::wstring(kProgram) + L"\u2500[photo.jpg(9600x7200) ]");
+    EXPECT_FALSE(m_form.ImageUnsaved());
+    // Laid out again: the picture is larger than the view, so both bars show.
+    EXPECT_TRUE(::IsWindowVisible(m_form.HScroll1().Hwnd()));
+    EXPECT_TRUE(::IsWindowVisible(m_form.VScroll1().Hwnd()));
+    EXPECT_EQ(test::ReadBitmap(Shown()).At(320, 240) & 0xF0F0F0u, 0x0AC81Eu & 0xF0F0F0u);
+    // Opening over an unsaved capture keeps it counted as unsaved.
+    Capture();
+    m_dialogs.Confirm(path);
+    m_form.RunCommand(ids::kMnuOpen);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(), (Size{640, 480}));
+    EXPECT_TRUE(m_form.ImageUnsaved());
+
+    ASSERT_EQ(m_dialogs.History().size(), 2u);
+    const auto& asked = m_dialogs.History()[0];
+    EXPECT_EQ(asked.kind, FileDialogKind::Open);
+    EXPECT_EQ(asked.request.filter, kImageFileFilter);
+    EXPECT_EQ(asked.request.filterIndex, 1);
+    // Before any save the open dialog carries nothing else.
+    EXPECT_EQ(asked.request.defaultExt, L"");
+    EXPECT_EQ(asked.request.flags, 0u);
+    EXPECT_EQ(asked.request.title, L"");
+    EXPECT_EQ(asked.request.fileName, L"");
+
+    // Cancelled, the next open changes nothing: not the view, not the caption.
+    const HBITMAP before = Shown();
+    m_dialogs.Cancel();
+    m_form.RunCommand(ids::kMnuOpen);
+    EXPECT_EQ(Shown(), before);
+    EXPECT_EQ(Caption(m_form.Hwnd()), std::wstring(kProgram) + L"\u2500[photo.jpg(9600x7200) ]");
+    EXPECT_EQ(m_dialogs.History()[2].request.fileName, path);  // it keeps the name
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(DocumentTest, SaveAsksWithItsSettingsWhichTheNextOpenCarries) {
+    Capture();
+    const std::wstring path = m_folder / L"shot.png";
+    m_dialogs.Confirm(path, 3);
+    m_form.RunCommand(ids::kMnuSave);
+    ASSERT_EQ(m_boxes.Count(), 0u) << Narrow(m_boxes.Last().text);
+    EXPECT_FALSE(m_form.ImageUnsaved());
+    EXPECT_EQ(LoadPictureFile(path).SizeInPixels(), m_form.PicBmp().GetPicture().SizeInPixels());
+
+    m_dialogs.Cancel();
+    m_form.RunCommand(ids::kMnuOpen);
+    ASSERT_EQ(m_dialogs.History().size(), 2u);
+    const FileDialogRequest& save = m_dialogs.History()[0].request;
+    const FileDialogRequest& open = m_dialogs.History()[1].request;
+    EXPECT_EQ(m_dialogs.History()[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(save.filter, kImageFileFilter);
+    EXPECT_EQ(save.filterIndex, 1);
+    EXPECT_EQ(save.defaultExt, L".BMP");
+    EXPECT_EQ(save.flags, 6u);  // ask before replacing, no read-only box
+    EXPECT_EQ(save.title, L"保存");
+    EXPECT_EQ(save.fileName, L"");
+    // The open dialog sets only the filter; the rest is what the save left.
+    EXPECT_EQ(m_dialogs.History()[1].kind, FileDialogKind::Open);
+    EXPECT_EQ(open.filter, kImageFileFilter);
+    EXPECT_EQ(open.filterIndex, 3);
+    EXPECT_EQ(open.defaultExt, L".BMP");
+    EXPECT_EQ(open.flags, 6u);
+    EXPECT_EQ(open.title, L"保存");
+    EXPECT_EQ(open.fileName, path);
+}
+
+TEST_F(DocumentTest, SavedDataMatchesTheNameWhicheverEntryIsSelected) {
+    Capture();
+    const struct {
+        const wchar_t* name;
+        int entry;
+        const char* magic;
+    } cases[] = {
+        {L"a.jpg", 1, "\xFF\xD8"}, {L"b.JPEG", 3, "\xFF\xD8"},
+        {L"c.png", 2, "\x89PNG"},  {L"d.bmp", 2, "BM"},
+        {L"e.BMP", 3, "BM"},       {L"f", 2, "\xFF\xD8"},
+        {L"g.txt", 3, "\x89PNG"},  {L"h", 1, "BM"},
+    };
+    for (const auto& c : cases) {
+        m_dialogs.Confirm(m_folder / c.name, c.entry);
+        m_form.RunCommand(ids::kMnuSave);
+        const Bytes file = test::ReadBytes(m_folder / c.name);
+        const Bytes magic = test::ToBytes(c.magic);
+        ASSERT_GE(file.size(), magic.size()) << Narrow(c.name);
+        EXPECT_TRUE(std::equal(magic.begin(), magic.end(), file.begin())) << Narrow(c.name);
+    }
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(DocumentTest, SaveWithoutAPictureSaysSoBeforeAnyDialog) {
+    m_form.RunCommand(ids::kMnuSave);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_NE(m_boxes.Last().text.find(kNothingToSave), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
+    EXPECT_TRUE(m_dialogs.History().empty());
+
+    // After a discard too; the discard itself keeps ImageUnsaved and the caption.
+    Capture();
+    const std::wstring caption = Caption(m_form.Hwnd());
+    m_form.RunCommand(ids::kMnuClear);
+    EXPECT_EQ(Shown(), nullptr);
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    EXPECT_EQ(Caption(m_form.Hwnd()), caption);
+    m_form.RunCommand(ids::kMnuSave);
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_NE(m_boxes.Last().text.find(kNothingToSave), std::wstring::npos);
+    EXPECT_TRUE(m_dialogs.History().empty());
+    EXPECT_TRUE(m_form.ImageUnsaved());
+}
+
+TEST_F(DocumentTest, FailedSaveSaysWhyAndKeepsFileAndFlag) {
+    Capture();
+    const std::wstring path = m_folder / L"locked.bmp";
+    test::WriteBytes(path, test::ToBytes("older picture"));
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    m_dialogs.Confirm(path);
+    m_form.RunCommand(ids::kMnuSave);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_NE(m_boxes.Last().text.find(path), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(L"只读"), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    EXPECT_EQ(test::ReadBytes(path), test::ToBytes("older picture"));
+}
+
+// The question at close, answered every way; the save it may start answered every way too.
+TEST_F(DocumentTest, CloseQuestionMatrix) {
+    struct Case {
+        const char* what;
+        bool capture;
+        int answer;                                              // to the question
+        std::function<void(test::ScriptedFileDialogs&)> dialog;  // scripts the save dialog
+        bool closes;
+        bool unsavedAfter;
+        bool fileWritten;
+        size_t boxes;  // the question, and a report
+    };
+    const std::wstring target = m_folder / L"at-close.bmp";
+    const std::wstring readOnly = m_folder / L"read-only.bmp";
+    test::WriteBytes(readOnly, test::ToBytes("keep me"));
+    ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    const Case cases[] = {
+        {"nothing unsaved", false, 0, nullptr, true, false, false, 0},
+        {"yes, saved", true, IDYES, [&](test::ScriptedFileDialogs& d) { d.Confirm(target); }, true,
+         false, true, 1},
+        {"yes, save cancelled", true, IDYES, [](test::ScriptedFileDialogs& d) { d.Cancel(); },
+         false, true, false, 1},
+        {"yes, save failed", true, IDYES,
+         [&](test::ScriptedFileDialogs& d) { d.Confirm(readOnly); }, false, true, false, 2},
+        {"no", true, IDNO, nullptr, true, true, false, 1},
+        {"cancel", true, IDCANCEL, nullptr, false, true, false, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::DeleteFileW(target.c_str());
+        test::ScriptedMessageBoxes boxes;
+        test::ScriptedFileDialogs dialogs;
+        FrmMain form(boxes, m_settings);
+        ASSERT_TRUE(form.Create());
+        ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+        form.SetFileDialogs(dialogs);
+        if (c.capture) {
+            form.RunCommand(ids::kMnuClient);
+        }
+        const HBITMAP picture = form.PicBmp().GetPicture().Bitmap();
+        boxes.Answer(c.answer);
+        if (c.dialog) {
+            c.dialog(dialogs);
+        }
+        EXPECT_EQ(form.Form_Unload(), c.closes);
+        EXPECT_EQ(form.ImageUnsaved(), c.unsavedAfter);
+        EXPECT_EQ(Exists(target), c.fileWritten);
+        ASSERT_EQ(boxes.Count(), c.boxes);
+        if (c.boxes > 0) {
+            const auto& question = boxes.History()[0];
+            EXPECT_EQ(question.text, L"  文件还没有保存，您要保存吗?");
+            EXPECT_EQ(question.title, kProgram);
+            EXPECT_EQ(question.style, 67u);  // Yes/No/Cancel, information, Yes the default
+            EXPECT_EQ(question.owner, form.Hwnd());
+        }
+        if (c.boxes > 1) {
+            EXPECT_NE(boxes.Last().text.find(readOnly), std::wstring::npos)
+                << Narrow(boxes.Last().text);
+        }
+        if (!c.closes) {
+            EXPECT_EQ(form.PicBmp().GetPicture().Bitmap(), picture);  // the picture stays
+        }
+        if (c.fileWritten) {
+            EXPECT_EQ(LoadPictureFile(target).SizeInPixels(),
+                      form.PicBmp().GetPicture().SizeInPixels());
+        }
+    }
+    EXPECT_EQ(test::ReadBytes(readOnly), test::ToBytes("keep me"));
+}
+
+}  // namespace
+}  // namespace pw
