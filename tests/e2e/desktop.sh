@@ -58,6 +58,28 @@ wait_until 5 wallpaper_is '' || fail "the wallpaper setting after clearing is '$
 [[ -f $WINEPREFIX/drive_c/windows/wallpaper.bmp ]] || fail "clearing removed the file"
 drv no-box "Pixelwren v1.0" || fail "a box is open"
 
+step "Edit in Paint with no program for Paint.Picture: Pixelwren's own box says so"
+readonly PAINT_KEY='HKLM\Software\Classes\Paint.Picture'
+wine reg delete "$PAINT_KEY" /f >/dev/null 2>&1 9>&- || true
+read -r l t r b < <(drv toolbar-item-rect "$TOOLBAR" 12)
+click_at $(((l + r) / 2)) $(((t + b) / 2))
+BOX=$(drv wait-box "Pixelwren v1.0" 5000) || fail "Edit in Paint with no program said nothing"
+[[ $(drv box-text "$BOX") == *Paint.Picture* ]] || fail "Edit in Paint said '$(drv box-text "$BOX")'"
+desktop_keys Return
+wait_until 5 drv no-box "Pixelwren v1.0" || fail "the box stayed"
+
+step "with a program registered for the class's edit verb, the shell starts it on Temp\temp.bmp"
+# The stand-in for Paint copies the file it was given where the test can see it.
+wine reg add "$PAINT_KEY\shell\edit\command" /ve /f \
+  /d "C:\windows\system32\cmd.exe /c copy /y \"%1\" \"$(winepath -w "$SCRATCH")\\seen.bmp\"" >/dev/null 9>&-
+seen() { [[ -s $SCRATCH/seen.bmp ]]; }
+click_at $(((l + r) / 2)) $(((t + b) / 2))
+wait_until 15 seen || fail "the program registered for Paint.Picture was not started"
+wine reg delete "$PAINT_KEY" /f >/dev/null 2>&1 9>&- || true
+cmp -s "$SCRATCH/seen.bmp" "$(dirname "$PIXELWREN_EXE")/Temp/temp.bmp" || fail "Paint was given another file"
+expect_eq "$(identify -format '%w %h' "$SCRATCH/seen.bmp")" "433 433" "the picture handed to Paint"
+drv no-box "Pixelwren v1.0" || fail "a box is open"
+
 step "help opens Notepad on the readme; Exit ends it and no other Notepad"
 printf 'not the help\r\n' >"$SCRATCH/other.txt"
 (exec wine notepad "$(winepath -w "$SCRATCH/other.txt")" </dev/null >/dev/null 2>&1 9>&-) &
