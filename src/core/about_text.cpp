@@ -26,15 +26,14 @@ constexpr std::string_view kMail = "E-mail: makers@pixelwren.example.org";
 }  // namespace
 
 AboutBox ChineseAbout() {
-    return {"关于Pixelwren v1.0",
-            JoinLines({"Pixelwren v1.0", "", "作者: Pixelwren 的制作者", " 编译于:2004年8月12日", "",
-                       kRights, kWeb, kMail})};
+    return {"关于Pixelwren v1.0", JoinLines({"Pixelwren v1.0", "", "作者: Pixelwren 的制作者",
+                                             " 编译于:2004年8月12日", "", kRights, kWeb, kMail})};
 }
 
 AboutBox EnglishAbout() {
     return {"About Pixelwren v1.0",
-            JoinLines({"Pixelwren v1.0", "", "Author: Pixelwren's makers", "Compiled on: August,4 2004",
-                       "", kRights, kWeb, kMail})};
+            JoinLines({"Pixelwren v1.0", "", "Author: Pixelwren's makers",
+                       "Compiled on: August,4 2004", "", kRights, kWeb, kMail})};
 }
 
 AboutBox AboutForHelpCaption(std::string_view helpTopicsCaption) {

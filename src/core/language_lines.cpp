@@ -8,7 +8,9 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-uint8_t ByteAt(std::span<const std::byte> bytes, size_t i) { return static_cast<uint8_t>(bytes[i]); }
+uint8_t ByteAt(std::span<const std::byte> bytes, size_t i) {
+    return static_cast<uint8_t>(bytes[i]);
+}
 
 // Cuts a sequence of code units into at most kLanguageLines lines by the CR LF / lone CR
 // rule. `unit(i)` gives the code unit at i; CR and LF are the same value in every encoding
@@ -124,7 +126,8 @@ std::array<std::u16string, kLanguageLines> ReadLanguageLines(std::span<const std
             auto unit = [&](size_t i) {
                 const uint16_t first = ByteAt(text, 2 * i);
                 const uint16_t second = ByteAt(text, 2 * i + 1);
-                return static_cast<char16_t>(little ? first | (second << 8) : (first << 8) | second);
+                return static_cast<char16_t>(little ? first | (second << 8)
+                                                    : (first << 8) | second);
             };
             SplitLines(text.size() / 2, unit, [&](size_t line, size_t begin, size_t end) {
                 std::u16string& target = lines[line];

@@ -104,12 +104,15 @@ UniqueDc SystemPrintDialogs::Show(HWND owner) {
 
 PageGeometry PageOf(HDC printer) {
     return {{::GetDeviceCaps(printer, HORZRES), ::GetDeviceCaps(printer, VERTRES)},
-            ::GetDeviceCaps(printer, LOGPIXELSX), ::GetDeviceCaps(printer, LOGPIXELSY)};
+            ::GetDeviceCaps(printer, LOGPIXELSX),
+            ::GetDeviceCaps(printer, LOGPIXELSY)};
 }
 
-void DrawPictureOnPage(HDC page, const Picture& picture, UINT screenDpi, const PageGeometry& geometry) {
+void DrawPictureOnPage(HDC page, const Picture& picture, UINT screenDpi,
+                       const PageGeometry& geometry) {
     const Size size = picture.SizeInPixels();
-    const Rect target = PlaceOnPage(size, static_cast<int>(screenDpi), static_cast<int>(screenDpi), geometry);
+    const Rect target =
+        PlaceOnPage(size, static_cast<int>(screenDpi), static_cast<int>(screenDpi), geometry);
     if (target.right <= target.left || target.bottom <= target.top) {
         throw Failure(L"页面上没有可打印的区域。");
     }
@@ -117,8 +120,8 @@ void DrawPictureOnPage(HDC page, const Picture& picture, UINT screenDpi, const P
     ::SetStretchBltMode(page, HALFTONE);
     ::SetBrushOrgEx(page, 0, 0, nullptr);
     if (::StretchDIBits(page, target.left, target.top, target.right - target.left,
-                        target.bottom - target.top, 0, 0, size.width, size.height, pixels.bits.data(),
-                        &pixels.info, DIB_RGB_COLORS, SRCCOPY) == 0) {
+                        target.bottom - target.top, 0, 0, size.width, size.height,
+                        pixels.bits.data(), &pixels.info, DIB_RGB_COLORS, SRCCOPY) == 0) {
         ThrowLastError(L"StretchDIBits");
     }
 }

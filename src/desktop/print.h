@@ -12,7 +12,7 @@
 namespace pw {
 
 class PrintDialogs {
-public:
+  public:
     virtual ~PrintDialogs() = default;
     // Shows the modal print dialog. The chosen printer's device context when the user
     // confirmed; empty when the user cancelled. Throws Failure when there is no printer or the
@@ -21,7 +21,7 @@ public:
 };
 
 class SystemPrintDialogs final : public PrintDialogs {
-public:
+  public:
     UniqueDc Show(HWND owner) override;
 };
 
@@ -33,7 +33,8 @@ PageGeometry PageOf(HDC printer);
 
 // Draws the picture on a page whose printable area starts at the device context's origin, at
 // PlaceOnPage's rectangle. Throws Failure when the drawing fails.
-void DrawPictureOnPage(HDC page, const Picture& picture, UINT screenDpi, const PageGeometry& geometry);
+void DrawPictureOnPage(HDC page, const Picture& picture, UINT screenDpi,
+                       const PageGeometry& geometry);
 
 // Shows the print dialog and, once it is confirmed, prints the picture as one document of one
 // page; a cancelled dialog prints nothing. Throws Failure for the empty picture (before any

@@ -17,7 +17,8 @@ StartedProcess SystemProgramStarter::Start(const std::wstring& commandLine, WORD
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &started)) {
         const DWORD error = ::GetLastError();
-        throw Failure(L"无法启动“" + commandLine + L"”。\n\n" + DescribeFailedCall(L"CreateProcess", error));
+        throw Failure(L"无法启动“" + commandLine + L"”。\n\n" +
+                      DescribeFailedCall(L"CreateProcess", error));
     }
     ::CloseHandle(started.hThread);
     StartedProcess process;
@@ -72,8 +73,7 @@ std::string AnsiPath(const std::wstring& path) {
     }
     const DWORD length = ::GetShortPathNameW(path.c_str(), nullptr, 0);
     std::wstring shortPath(length, L'\0');
-    if (length != 0 &&
-        ::GetShortPathNameW(path.c_str(), shortPath.data(), length) == length - 1) {
+    if (length != 0 && ::GetShortPathNameW(path.c_str(), shortPath.data(), length) == length - 1) {
         shortPath.resize(length - 1);
         if (ToAnsi(shortPath, ansi)) {
             return ansi;
@@ -100,7 +100,8 @@ void EditInPaint(HWND owner, const Picture& picture, const std::wstring& program
     request.nShow = SW_SHOWNORMAL;
     request.lpClass = kPaintClass;
     if (const DWORD error = shell.Execute(request); error != 0) {
-        throw Failure(L"无法用画图程序打开“" + path + L"”：没有为文件类别 Paint.Picture 注册“编辑”的程序，或者它无法启动。\n\n" +
+        throw Failure(L"无法用画图程序打开“" + path +
+                      L"”：没有为文件类别 Paint.Picture 注册“编辑”的程序，或者它无法启动。\n\n" +
                       DescribeFailedCall(L"ShellExecuteEx", error));
     }
 }

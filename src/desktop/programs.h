@@ -15,7 +15,7 @@
 namespace pw {
 
 class ProgramStarter {
-public:
+  public:
     virtual ~ProgramStarter() = default;
     // Starts a program from a command line in a window shown with `show` (SW_*), without
     // waiting for it. Throws Failure naming the command line when it cannot be started.
@@ -23,19 +23,19 @@ public:
 };
 
 class SystemProgramStarter final : public ProgramStarter {
-public:
+  public:
     StartedProcess Start(const std::wstring& commandLine, WORD show) override;
 };
 
 class ShellLauncher {
-public:
+  public:
     virtual ~ShellLauncher() = default;
     // ShellExecuteExA with the request as given; 0 on success, else the error code.
     virtual DWORD Execute(SHELLEXECUTEINFOA& request) = 0;
 };
 
 class SystemShellLauncher final : public ShellLauncher {
-public:
+  public:
     DWORD Execute(SHELLEXECUTEINFOA& request) override;
 };
 

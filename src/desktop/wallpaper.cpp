@@ -69,6 +69,8 @@ std::wstring SetPictureAsWallpaper(const Picture& picture, const BitmapFileWrite
     return path;
 }
 
-void ClearWallpaper(WallpaperSetter& wallpaper) { ThrowIfRefused(wallpaper.Set("")); }
+void ClearWallpaper(WallpaperSetter& wallpaper) {
+    ThrowIfRefused(wallpaper.Set(""));
+}
 
 }  // namespace pw

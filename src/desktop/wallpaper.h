@@ -10,7 +10,7 @@
 namespace pw {
 
 class WallpaperSetter {
-public:
+  public:
     virtual ~WallpaperSetter() = default;
     // SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, SPIF_UPDATEINIFILE): the desktop
     // shows the bitmap at `ansiPath`, or none for the empty text, and the user's profile keeps
@@ -19,7 +19,7 @@ public:
 };
 
 class SystemWallpaperSetter final : public WallpaperSetter {
-public:
+  public:
     DWORD Set(const std::string& ansiPath) override;
 };
 

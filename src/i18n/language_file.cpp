@@ -27,8 +27,8 @@ std::u16string DecodeAnsi(std::string_view bytes) {
     const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
     std::u16string text(static_cast<size_t>(length > 0 ? length : 0), u'\0');
     if (length > 0) {
-        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()),
-                              length);
+        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size,
+                              reinterpret_cast<wchar_t*>(text.data()), length);
     }
     return text;
 }
@@ -40,8 +40,9 @@ std::u16string DecodeAnsi(std::string_view bytes) {
 }  // namespace
 
 std::array<std::wstring, kLanguageLines> ReadLanguageFile(const std::wstring& path) {
-    const HANDLE opened = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE opened =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
         ThrowUnreadable(path, DescribeFailedCall(L"CreateFile", ::GetLastError()));
     }
@@ -89,7 +90,8 @@ void ApplyLanguageFile(FrmMain& form, const std::wstring& folder, const std::wst
     }
     ::DrawMenuBar(form.Hwnd());
     if (!refused.empty()) {
-        throw Failure(L"语言文件“" + folder + fileName + L"”中有些文字没有用上：" + refused + L"。");
+        throw Failure(L"语言文件“" + folder + fileName + L"”中有些文字没有用上：" + refused +
+                      L"。");
     }
 }
 

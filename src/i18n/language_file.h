@@ -18,11 +18,11 @@ inline constexpr wchar_t kEnglishLanguageFile[] = L"\\English.lng";
 // What each line of a language file sets, in the file's order: the window title, the first
 // status panel, then the menu items by name.
 inline constexpr const char* kLanguageTargets[kLanguageLines] = {
-    "FrmMain",      "StatusBar1",  "mnuFile",        "mnuOpen",     "mnusave",
-    "mnuWallpaper", "mnuClearWall", "mnuprint",      "mnuClear",    "mnuExit",
-    "mnuCapture",   "mnuScreen",   "mnuAtiveWindow", "mnuClient",   "mnuTitleBar",
-    "mnuScroll",    "mnuView",     "mnuMspaint",     "mnuLanguage", "mnuChinese",
-    "mnuEnglish",   "mnuDistrict", "mnuhelp",        "mnuAbout",    "mnuHowto",
+    "FrmMain",      "StatusBar1",   "mnuFile",        "mnuOpen",     "mnusave",
+    "mnuWallpaper", "mnuClearWall", "mnuprint",       "mnuClear",    "mnuExit",
+    "mnuCapture",   "mnuScreen",    "mnuAtiveWindow", "mnuClient",   "mnuTitleBar",
+    "mnuScroll",    "mnuView",      "mnuMspaint",     "mnuLanguage", "mnuChinese",
+    "mnuEnglish",   "mnuDistrict",  "mnuhelp",        "mnuAbout",    "mnuHowto",
 };
 
 // The first 25 lines of the file at `path`, decoded by its byte-order mark or, without one,

@@ -41,7 +41,8 @@ TEST(AboutTextTest, TwoTextsOfEightLinesPickedByTheHelpCaption) {
         EXPECT_EQ(zh[i], en[i]);
     }
     // One character off, trailing spaces and case all give the English box.
-    for (const char* near : {"帮助主题(H) ", "帮助主题(h)", "帮助主题(&H)", " 帮助主题(H)", "帮助主题", ""}) {
+    for (const char* near :
+         {"帮助主题(H) ", "帮助主题(h)", "帮助主题(&H)", " 帮助主题(H)", "帮助主题", ""}) {
         SCOPED_TRACE(near);
         EXPECT_EQ(AboutForHelpCaption(near).title, "About Pixelwren v1.0");
     }

@@ -71,8 +71,10 @@ TEST(LanguageLinesTest, LineEndsAndSpaces) {
         {"empty lines count", "\r\n\r\nthird\r\n", Expect({u"", u"", u"third"})},
         {"CR CR LF", "a\r\r\nb", Expect({u"a", u"", u"b"})},
         {"no end on the last line", "last", Expect({u"last"})},
-        {"spaces and tabs are kept", "  lead\r\ntrail  \r\n\tboth \r\n", Expect({u"  lead", u"trail  ", u"\tboth "})},
-        {"no escapes or comments", "a\\nb\r\n; c\r\n# d=e\r\n&F\r\n", Expect({u"a\\nb", u"; c", u"# d=e", u"&F"})},
+        {"spaces and tabs are kept", "  lead\r\ntrail  \r\n\tboth \r\n",
+         Expect({u"  lead", u"trail  ", u"\tboth "})},
+        {"no escapes or comments", "a\\nb\r\n; c\r\n# d=e\r\n&F\r\n",
+         Expect({u"a\\nb", u"; c", u"# d=e", u"&F"})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -135,13 +137,13 @@ TEST(LanguageLinesTest, MalformedUtf8BecomesReplacementCharacters) {
         std::u16string text;
     };
     const Case cases[] = {
-        {"a\x80z", u"a\uFFFDz"},                  // a stray continuation byte
-        {"a\xE6\x96z", u"a\uFFFDz"},              // cut short
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},            // C0 never leads
-        {"\xE0\x80\xAF", u"\uFFFD"},              // overlong
-        {"\xED\xA0\x80", u"\uFFFD"},              // a surrogate
-        {"\xF4\x90\x80\x80", u"\uFFFD"},          // beyond U+10FFFF
-        {"\xF0\x9F\x98\x80", u"\U0001F600"},      // a pair
+        {"a\x80z", u"a\uFFFDz"},              // a stray continuation byte
+        {"a\xE6\x96z", u"a\uFFFDz"},          // cut short
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},        // C0 never leads
+        {"\xE0\x80\xAF", u"\uFFFD"},          // overlong
+        {"\xED\xA0\x80", u"\uFFFD"},          // a surrogate
+        {"\xF4\x90\x80\x80", u"\uFFFD"},      // beyond U+10FFFF
+        {"\xF0\x9F\x98\x80", u"\U0001F600"},  // a pair
         {"\xE6\x96\x87", u"文"},
     };
     for (const Case& c : cases) {

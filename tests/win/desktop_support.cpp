@@ -19,7 +19,9 @@ TempFolder::TempFolder(const std::wstring& name) {
     ::CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
-TempFolder::~TempFolder() { RemoveTree(m_path); }
+TempFolder::~TempFolder() {
+    RemoveTree(m_path);
+}
 
 void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW found{};
@@ -57,7 +59,9 @@ bool FileExists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::wstring ShippedData() { return ProgramFolder() + L"\\data"; }
+std::wstring ShippedData() {
+    return ProgramFolder() + L"\\data";
+}
 
 StartedProcess ScriptedPrograms::Start(const std::wstring& commandLine, WORD show) {
     started.push_back({commandLine, show});
@@ -100,8 +104,10 @@ void DesktopWindowTest::SetUp() {
     // The program folder as it ships: readme, language files and an empty Temp folder.
     ::CreateDirectoryW((m_folder.Path() + L"\\language").c_str(), nullptr);
     ::CreateDirectoryW((m_folder.Path() + L"\\Temp").c_str(), nullptr);
-    for (const wchar_t* file : {L"\\language\\chinese.lng", L"\\language\\English.lng", L"\\readme.txt"}) {
-        ASSERT_TRUE(::CopyFileW((ShippedData() + file).c_str(), (m_folder.Path() + file).c_str(), FALSE))
+    for (const wchar_t* file :
+         {L"\\language\\chinese.lng", L"\\language\\English.lng", L"\\readme.txt"}) {
+        ASSERT_TRUE(
+            ::CopyFileW((ShippedData() + file).c_str(), (m_folder.Path() + file).c_str(), FALSE))
             << Narrow(ShippedData() + file);
     }
     ASSERT_TRUE(m_form.Create());

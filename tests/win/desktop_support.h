@@ -16,14 +16,14 @@ namespace pw::test {
 // A fresh folder under the temporary folder, removed with everything in it when the object
 // goes. `name` may hold spaces.
 class TempFolder {
-public:
+  public:
     explicit TempFolder(const std::wstring& name = L"pw-desk");
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder();
     [[nodiscard]] const std::wstring& Path() const { return m_path; }
 
-private:
+  private:
     std::wstring m_path;
 };
 
@@ -36,7 +36,7 @@ void WriteFileText(const std::wstring& path, const std::string& bytes);
 
 // Records each program start and starts nothing, or throws what it is told to.
 class ScriptedPrograms final : public ProgramStarter {
-public:
+  public:
     struct Started {
         std::wstring commandLine;
         WORD show;
@@ -48,7 +48,7 @@ public:
 
 // Records the shell requests with copies of their texts and answers with `error`.
 class ScriptedShell final : public ShellLauncher {
-public:
+  public:
     struct Request {
         DWORD cbSize;
         ULONG fMask;
@@ -67,7 +67,7 @@ public:
 };
 
 class ScriptedWallpaper final : public WallpaperSetter {
-public:
+  public:
     DWORD Set(const std::string& ansiPath) override {
         paths.push_back(ansiPath);
         return error;
@@ -78,7 +78,7 @@ public:
 
 // The main window on a program folder of the test's own that holds the shipped files.
 class DesktopWindowTest : public ::testing::Test {
-protected:
+  protected:
     explicit DesktopWindowTest(const std::wstring& folderName = L"pw-desk");
     void SetUp() override;
     FrmMainServices Services();

@@ -10,6 +10,7 @@
 #include "desktop_support.h"
 #include "document/image_file.h"
 #include "platform/failure.h"
+#include "platform/program_folder.h"
 #include "platform/text.h"
 
 namespace pw {
@@ -19,7 +20,7 @@ using test::DesktopWindowTest;
 
 // Stands in for the print dialog: cancels, or hands out a device context of its own.
 class ScriptedPrintDialogs final : public PrintDialogs {
-public:
+  public:
     UniqueDc Show(HWND ownerWindow) override {
         ++shown;
         owner = ownerWindow;
@@ -36,10 +37,14 @@ TEST(HelpCommandLineTest, ReadmeBesideTheProgramUnquoted) {
               L"notepad C:\\Program Files\\Pixel wren\\readme.txt");
     // At a drive's root the folder keeps its separator and the texts are joined as they are.
     EXPECT_EQ(HelpCommandLine(L"D:\\"), L"notepad D:\\\\readme.txt");
+    // The program folder of a program file: no separator at the end, except at a root.
+    EXPECT_EQ(FolderOfPath(L"C:\\Tools\\Pixelwren.exe"), L"C:\\Tools");
+    EXPECT_EQ(FolderOfPath(L"C:\\Pixelwren.exe"), L"C:\\");
+    EXPECT_EQ(FolderOfPath(L"\\\\server\\share\\Pixelwren.exe"), L"\\\\server\\share");
 }
 
 class HelpTest : public DesktopWindowTest {
-protected:
+  protected:
     HelpTest() : DesktopWindowTest(L"pw desk with spaces") {}
 };
 
@@ -59,7 +64,8 @@ TEST_F(HelpTest, HelpStartsNotepadOnTheReadmeInANormalWindow) {
     m_form.RunCommand(ids::kMnuHowto);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_NE(m_boxes.Last().text.find(L"找不到 notepad。"), std::wstring::npos);
-    EXPECT_NE(m_boxes.Last().text.find(L"“帮助主题(H)”"), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(L"“帮助主题(H)”"), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
 }
 
 bool Running(const StartedProcess& process) {
@@ -138,8 +144,10 @@ TEST_F(PrintTest, DialogDecidesAndNothingChanges) {
     const int objects = test::CountGdiObjects();
     form.RunCommand(ids::kMnuPrint);
     ASSERT_EQ(m_boxes.Count(), 2u);
-    EXPECT_NE(m_boxes.Last().text.find(L"“打印”"), std::wstring::npos) << Narrow(m_boxes.Last().text);
-    EXPECT_NE(m_boxes.Last().text.find(L"StartDoc"), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(L"“打印”"), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(L"StartDoc"), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
     EXPECT_EQ(test::CountGdiObjects(), objects);
     EXPECT_TRUE(form.PicBmp().GetPicture() == picture);
 }
@@ -173,12 +181,14 @@ TEST(PrintPageTest, PictureLandsAtItsScreenSizeCentredAndShrunkToFit) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Picture picture = test::SolidPicture(c.pictureWidth, c.pictureHeight, RGB(200, 30, 40));
+        const Picture picture =
+            test::SolidPicture(c.pictureWidth, c.pictureHeight, RGB(200, 30, 40));
         UniqueDc page(::CreateCompatibleDC(nullptr));
         BITMAPINFO info{};
         info.bmiHeader = {sizeof info.bmiHeader, kWidth, -kHeight, 1, 32, BI_RGB};
         void* bits = nullptr;
-        UniqueBitmap surface(::CreateDIBSection(page.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        UniqueBitmap surface(
+            ::CreateDIBSection(page.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         SelectObjectGuard select(page.get(), surface.get());
         ::PatBlt(page.get(), 0, 0, kWidth, kHeight, WHITENESS);
         DrawPictureOnPage(page.get(), picture, 96, {{kWidth, kHeight}, 192, 192});
@@ -212,7 +222,7 @@ bool SamePixels(const test::Pixels& a, const test::Pixels& b) {
 }
 
 class PaintTest : public DesktopWindowTest {
-protected:
+  protected:
     std::wstring TempFile() const { return m_folder.Path() + L"\\Temp\\temp.bmp"; }
 };
 
@@ -264,14 +274,16 @@ TEST_F(PaintTest, FailuresAreReportedAndNothingElseHappens) {
     m_shell.error = ERROR_NO_ASSOCIATION;
     m_form.RunCommand(ids::kMnuMspaint);
     ASSERT_EQ(m_boxes.Count(), 1u);
-    EXPECT_NE(m_boxes.Last().text.find(L"“用画图编辑”"), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(L"“用画图编辑”"), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
     EXPECT_NE(m_boxes.Last().text.find(L"Paint.Picture"), std::wstring::npos);
     // No Temp folder: the write fails and the shell is not asked.
     m_shell.error = 0;
     test::RemoveTree(m_folder.Path() + L"\\Temp");
     m_form.RunCommand(ids::kMnuMspaint);
     ASSERT_EQ(m_boxes.Count(), 2u);
-    EXPECT_NE(m_boxes.Last().text.find(L"temp.bmp"), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(L"temp.bmp"), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
     EXPECT_EQ(m_shell.requests.size(), 1u);
     EXPECT_FALSE(test::FileExists(TempFile()));
     EXPECT_TRUE(m_form.ImageUnsaved());
@@ -300,14 +312,17 @@ TEST_F(WallpaperTest, WritesTheFixedBitmapAndSetsIt) {
     m_wallpaper.error = ERROR_ACCESS_DENIED;
     m_form.RunCommand(ids::kMnuWallpaper);
     ASSERT_EQ(m_boxes.Count(), 2u);
-    EXPECT_NE(m_boxes.Last().text.find(L"“设置为墙纸”"), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(L"“设置为墙纸”"), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
 }
 
 TEST(WallpaperFallbackTest, AFolderOfTheUsersOwnWhenTheFixedPathCannotBeWritten) {
     test::TempFolder scratch;
     const Picture picture = test::SolidPicture(30, 20, RGB(10, 120, 230));
     test::ScriptedWallpaper wallpaper;
-    auto write = [](const Picture& p, const std::wstring& path) { SavePictureFile(p, path, ImageFormat::Bmp); };
+    auto write = [](const Picture& p, const std::wstring& path) {
+        SavePictureFile(p, path, ImageFormat::Bmp);
+    };
     const std::wstring unwritable = scratch.Path() + L"\\no such folder\\wallpaper.bmp";
     const std::wstring own = scratch.Path() + L"\\Pixelwren";
 
@@ -322,7 +337,8 @@ TEST(WallpaperFallbackTest, AFolderOfTheUsersOwnWhenTheFixedPathCannotBeWritten)
         SetPictureAsWallpaper(picture, write, wallpaper, unwritable, nowhere);
         ADD_FAILURE() << "no failure";
     } catch (const Failure& failure) {
-        EXPECT_NE(failure.Cause().find(L"no such folder"), std::wstring::npos) << Narrow(failure.Cause());
+        EXPECT_NE(failure.Cause().find(L"no such folder"), std::wstring::npos)
+            << Narrow(failure.Cause());
         EXPECT_NE(failure.Cause().find(L"deeper"), std::wstring::npos) << Narrow(failure.Cause());
     }
     EXPECT_EQ(wallpaper.paths.size(), 1u);
@@ -339,7 +355,8 @@ TEST_F(WallpaperTest, ClearPassesTheEmptyPathAndReportsARefusal) {
     m_wallpaper.error = ERROR_ACCESS_DENIED;
     m_form.RunCommand(ids::kMnuClearWall);
     ASSERT_EQ(m_boxes.Count(), 1u);
-    EXPECT_NE(m_boxes.Last().text.find(L"“清除墙纸”"), std::wstring::npos) << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(L"“清除墙纸”"), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
     EXPECT_NE(m_boxes.Last().text.find(L"SPI_SETDESKWALLPAPER"), std::wstring::npos);
     EXPECT_TRUE(m_form.PicBmp().GetPicture() == picture);
     EXPECT_TRUE(m_form.ImageUnsaved());

@@ -54,7 +54,8 @@ Shown ReadShown(FrmMain& form) {
     tool.hwnd = form.StatusBar1().Hwnd();
     tool.uId = 1;
     tool.lpszText = tip;
-    ::SendMessageW(form.StatusBar1().TooltipHwnd(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(form.StatusBar1().TooltipHwnd(), TTM_GETTEXTW, 256,
+                   reinterpret_cast<LPARAM>(&tool));
     shown.panel1Tip = tip;
     // The menu is walked in display order, which is the table's order.
     std::vector<std::wstring> captions;
@@ -90,7 +91,8 @@ std::vector<std::wstring> LinesOf(std::string bytes) {
     EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     bytes.erase(0, 3);
     std::vector<std::wstring> lines;
-    for (size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    for (size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
         lines.push_back(Widen(bytes.substr(start, end - start)));
     }
     return lines;
@@ -113,7 +115,7 @@ void ExpectTargetsCarry(const Shown& shown, const std::vector<std::wstring>& lin
 }
 
 class LanguageTest : public test::DesktopWindowTest {
-protected:
+  protected:
     std::wstring LanguageFile(const wchar_t* name) const {
         return m_folder.Path() + L"\\language" + name;
     }
@@ -127,8 +129,8 @@ TEST_F(LanguageTest, ShippedFilesSetEveryTargetAndNothingElse) {
         m_form.RunCommand(command);
         EXPECT_EQ(m_boxes.Count(), 0u) << (m_boxes.Count() ? Narrow(m_boxes.Last().text) : "");
         const Shown shown = ReadShown(m_form);
-        const std::vector<std::wstring> lines =
-            LinesOf(ReadFileText(LanguageFile(english ? kEnglishLanguageFile : kChineseLanguageFile)));
+        const std::vector<std::wstring> lines = LinesOf(
+            ReadFileText(LanguageFile(english ? kEnglishLanguageFile : kChineseLanguageFile)));
         ExpectTargetsCarry(shown, lines);
         // The toolbar's tooltips and the separators stay as they were.
         EXPECT_EQ(shown.toolbarTips, builtIn.toolbarTips);
@@ -145,8 +147,10 @@ TEST_F(LanguageTest, ShippedFilesSetEveryTargetAndNothingElse) {
         }
     }
     // English captions: every one differs from the Chinese and has an access key.
-    const std::vector<std::wstring> english = LinesOf(ReadFileText(LanguageFile(kEnglishLanguageFile)));
-    const std::vector<std::wstring> chinese = LinesOf(ReadFileText(LanguageFile(kChineseLanguageFile)));
+    const std::vector<std::wstring> english =
+        LinesOf(ReadFileText(LanguageFile(kEnglishLanguageFile)));
+    const std::vector<std::wstring> chinese =
+        LinesOf(ReadFileText(LanguageFile(kChineseLanguageFile)));
     EXPECT_EQ(chinese[24], L"帮助主题(H)");
     for (size_t i = 2; i < kLanguageLines; ++i) {
         EXPECT_NE(english[i], chinese[i]) << i + 1;
@@ -223,7 +227,8 @@ TEST_F(LanguageTest, AnUnreadableFileChangesNothingAndSaysWhichFile) {
         m_form.RunCommand(ids::kMnuChinese);
         ASSERT_EQ(m_boxes.Count(), before + 1);
         const std::wstring& text = m_boxes.Last().text;
-        EXPECT_NE(text.find(m_folder.Path() + L"\\language\\chinese.lng"), std::wstring::npos) << Narrow(text);
+        EXPECT_NE(text.find(m_folder.Path() + L"\\language\\chinese.lng"), std::wstring::npos)
+            << Narrow(text);
         EXPECT_NE(text.find(L"简体中文"), std::wstring::npos) << Narrow(text);  // the command
         EXPECT_EQ(m_boxes.Last().style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
         const Shown shown = ReadShown(m_form);
@@ -231,6 +236,21 @@ TEST_F(LanguageTest, AnUnreadableFileChangesNothingAndSaysWhichFile) {
         EXPECT_EQ(shown.panel1, english.panel1);
         EXPECT_EQ(shown.menu, english.menu);
     }
+}
+
+TEST(LanguageAtRootTest, TheFolderTextIsJoinedUnchanged) {
+    // A program at a drive's root: "C:\\" & "\\language" & "\\English.lng", as it stands.
+    test::TestSettingsKey key;
+    SettingsStore settings(key.Path());
+    test::ScriptedMessageBoxes boxes;
+    FrmMainServices services;
+    services.programFolder = L"Q:\\";
+    FrmMain form(boxes, settings, services);
+    ASSERT_TRUE(form.Create());
+    form.RunCommand(ids::kMnuEnglish);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_NE(boxes.Last().text.find(L"“Q:\\\\language\\English.lng”"), std::wstring::npos)
+        << Narrow(boxes.Last().text);
 }
 
 TEST_F(LanguageTest, AboutSpeaksTheLanguageTheHelpTopicsItemShows) {
