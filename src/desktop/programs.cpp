@@ -6,6 +6,9 @@
 
 namespace pw {
 
+// The shell's request record has the platform's layout: 60 bytes on 32-bit Windows.
+static_assert(sizeof(void*) != 4 || sizeof(SHELLEXECUTEINFOA) == 60);
+
 StartedProcess SystemProgramStarter::Start(const std::wstring& commandLine, WORD show) {
     STARTUPINFOW startup{sizeof startup};
     startup.dwFlags = STARTF_USESHOWWINDOW;
