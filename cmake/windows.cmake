@@ -49,6 +49,10 @@ add_library(pw_win STATIC
   src/capture/capture.cpp
   src/capture/picture.cpp
   src/platform/clipboard.cpp
+  src/desktop/print.cpp
+  src/desktop/programs.cpp
+  src/desktop/wallpaper.cpp
+  src/i18n/language_file.cpp
   src/document/file_dialog.cpp
   src/document/file_replace.cpp
   src/document/image_file.cpp
@@ -56,12 +60,13 @@ add_library(pw_win STATIC
   src/platform/failure.cpp
   src/platform/monitors.cpp
   src/platform/process.cpp
+  src/platform/program_folder.cpp
   src/platform/settings.cpp
   src/platform/text.cpp
 )
 target_include_directories(pw_win PUBLIC src)
-target_link_libraries(pw_win PUBLIC pw_core comctl32 comdlg32 windowscodecs dwmapi oleaut32 ole32 uuid gdi32
-                                    user32 advapi32)
+target_link_libraries(pw_win PUBLIC pw_core comctl32 comdlg32 winspool shell32 windowscodecs dwmapi oleaut32 ole32
+                                    uuid gdi32 user32 advapi32)
 target_compile_options(pw_win PRIVATE ${PIXELWREN_WARNINGS})
 
 add_executable(Pixelwren WIN32 src/app/main.cpp ${PIXELWREN_RESOURCES})

@@ -83,6 +83,37 @@ const ImageKeyEntry kImageKeys[] = {
 
 bool IsSeparator(const MenuEntry& entry) { return std::wcscmp(entry.caption, L"-") == 0; }
 
+struct MenuPlace {
+    const MenuEntry* entry = nullptr;
+    HMENU menu = nullptr;
+    UINT position = 0;
+};
+
+// Where BuildMenuBar put the named entry: its menu and its position there.
+MenuPlace FindMenuPlace(HMENU bar, std::span<const MenuEntry> table, const char* name) {
+    std::vector<HMENU> menus{bar};
+    std::vector<UINT> positions{0};
+    for (size_t i = 0; i < table.size(); ++i) {
+        const MenuEntry& entry = table[i];
+        const auto level = static_cast<size_t>(entry.level);
+        if (level > menus.size()) {
+            return {};
+        }
+        menus.resize(level);
+        positions.resize(level);
+        HMENU parent = menus[level - 1];
+        const UINT position = positions[level - 1]++;
+        if (std::strcmp(entry.name, name) == 0) {
+            return {&entry, parent, position};
+        }
+        if (i + 1 < table.size() && table[i + 1].level > entry.level) {
+            menus.push_back(::GetSubMenu(parent, static_cast<int>(position)));
+            positions.push_back(0);
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 std::span<const MenuEntry> MenuTable() { return kMenu; }
@@ -137,6 +168,43 @@ HMENU BuildMenuBar(std::span<const MenuEntry> table) {
         }
     }
     return menus.front();
+}
+
+std::wstring MenuCaption(HMENU bar, std::span<const MenuEntry> table, const char* name) {
+    const MenuPlace place = FindMenuPlace(bar, table, name);
+    if (place.menu == nullptr) {
+        return {};
+    }
+    wchar_t text[512] = {};
+    MENUITEMINFOW info{sizeof info};
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 512;
+    if (!::GetMenuItemInfoW(place.menu, place.position, TRUE, &info)) {
+        return {};
+    }
+    const std::wstring caption = text;
+    // Only a shortcut the table gave follows the tab; a tab of the caption's own stays.
+    if (place.entry->shortcut.virtualKey != 0) {
+        return caption.substr(0, caption.rfind(L'\t'));
+    }
+    return caption;
+}
+
+bool SetMenuCaption(HMENU bar, std::span<const MenuEntry> table, const char* name,
+                    const std::wstring& caption) {
+    const MenuPlace place = FindMenuPlace(bar, table, name);
+    if (place.menu == nullptr) {
+        return false;
+    }
+    std::wstring text = caption;
+    if (place.entry->shortcut.virtualKey != 0) {
+        text += L"\t" + ShortcutText(place.entry->shortcut);
+    }
+    MENUITEMINFOW info{sizeof info};
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = text.data();
+    return ::SetMenuItemInfoW(place.menu, place.position, TRUE, &info) != FALSE;
 }
 
 HACCEL BuildAccelerators(std::span<const MenuEntry> table) {

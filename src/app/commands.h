@@ -35,6 +35,13 @@ const MenuEntry* FindMenuEntry(const char* name);
 
 // The menu bar of the table; captions carry their shortcut after a tab ("保存(&S)\tCtrl+S").
 HMENU BuildMenuBar(std::span<const MenuEntry> table);
+// The caption of the named entry in a menu bar built from the table, without the shortcut
+// part; empty when there is no such entry.
+std::wstring MenuCaption(HMENU bar, std::span<const MenuEntry> table, const char* name);
+// Gives the named entry a new caption, keeping its shortcut after a tab. False when the entry
+// is not there or the menu refused the text.
+bool SetMenuCaption(HMENU bar, std::span<const MenuEntry> table, const char* name,
+                    const std::wstring& caption);
 // Ctrl+key accelerators for every entry with a shortcut; null when there are none.
 HACCEL BuildAccelerators(std::span<const MenuEntry> table);
 // "Ctrl+S" for Ctrl and S; empty for none.

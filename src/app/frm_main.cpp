@@ -11,13 +11,16 @@
 
 #include "app/commands.h"
 #include "app/ids.h"
+#include "core/about_text.h"
 #include "core/captions.h"
 #include "core/document_names.h"
 #include "core/placement.h"
 #include "core/rounding.h"
 #include "document/image_file.h"
 #include "platform/dpi.h"
+#include "i18n/language_file.h"
 #include "platform/failure.h"
+#include "platform/program_folder.h"
 #include "platform/text.h"
 
 namespace pw {
@@ -114,6 +117,15 @@ private:
 
 SystemMonitorLayout g_systemMonitors;
 SystemSessionEndBlocker g_systemSessionEnd;
+SystemProgramStarter g_systemPrograms;
+SystemShellLauncher g_systemShell;
+SystemWallpaperSetter g_systemWallpaper;
+SystemPrintDialogs g_systemPrintDialogs;
+
+template <typename T, typename S>
+T& Either(T* given, S& system) {
+    return given != nullptr ? *given : static_cast<T&>(system);
+}
 
 }  // namespace
 
@@ -122,6 +134,11 @@ FrmMain::FrmMain(MessageBoxes& boxes, SettingsStore& settings, FrmMainServices s
       m_settings(settings),
       m_monitors(services.monitors != nullptr ? *services.monitors : g_systemMonitors),
       m_sessionEnd(services.sessionEnd != nullptr ? *services.sessionEnd : g_systemSessionEnd),
+      m_programs(Either(services.programs, g_systemPrograms)),
+      m_shell(Either(services.shell, g_systemShell)),
+      m_wallpaper(Either(services.wallpaper, g_systemWallpaper)),
+      m_printDialogs(Either(services.printDialogs, g_systemPrintDialogs)),
+      m_programFolder(services.programFolder.empty() ? pw::ProgramFolder() : services.programFolder),
       m_units(ScreenUnits()),
       m_systemUnits(m_units) {}
 
@@ -496,16 +513,47 @@ void FrmMain::mnusave_Click() {
 
 void FrmMain::mnuClear_Click() { m_picBmp.SetPicture(Picture()); }
 
-// Commands that come with the desktop, language and help subsystems; until then they do
-// nothing.
-void FrmMain::mnuWallpaper_Click() {}
-void FrmMain::mnuClearWall_Click() {}
-void FrmMain::mnuprint_Click() {}
-void FrmMain::mnuMspaint_Click() {}
-void FrmMain::mnuChinese_Click() {}
-void FrmMain::mnuEnglish_Click() {}
-void FrmMain::mnuHowto_Click() {}
-void FrmMain::mnuAbout_Click() {}
+namespace {
+
+// The Paint and wallpaper files are written as the save command writes a bitmap.
+void WriteBitmapFile(const Picture& picture, const std::wstring& path) {
+    SavePictureFile(picture, path, ImageFormat::Bmp);
+}
+
+}  // namespace
+
+// Neither writing the file for Paint nor the wallpaper counts as saving the picture.
+void FrmMain::mnuMspaint_Click() {
+    EditInPaint(Hwnd(), m_picBmp.GetPicture(), m_programFolder, WriteBitmapFile, m_shell);
+}
+
+void FrmMain::mnuWallpaper_Click() {
+    SetPictureAsWallpaper(m_picBmp.GetPicture(), WriteBitmapFile, m_wallpaper);
+}
+
+void FrmMain::mnuClearWall_Click() { ClearWallpaper(m_wallpaper); }
+
+void FrmMain::mnuprint_Click() {
+    PrintPicture(Hwnd(), m_picBmp.GetPicture(), DpiForWindow(Hwnd()), m_printDialogs);
+}
+
+void FrmMain::mnuChinese_Click() {
+    ApplyLanguageFile(*this, m_programFolder + kLanguageFolder, kChineseLanguageFile);
+}
+
+void FrmMain::mnuEnglish_Click() {
+    ApplyLanguageFile(*this, m_programFolder + kLanguageFolder, kEnglishLanguageFile);
+}
+
+void FrmMain::mnuHowto_Click() {
+    // The viewer started before is forgotten, and Exit leaves it running.
+    m_helpViewer = StartHelpViewer(m_programFolder, m_programs);
+}
+
+void FrmMain::mnuAbout_Click() {
+    const AboutBox about = AboutForHelpCaption(Narrow(MenuCaption(Menu(), MenuTable(), "mnuHowto")));
+    m_boxes.Show(Hwnd(), Widen(about.text), Widen(about.title), MB_OK | MB_ICONINFORMATION);
+}
 
 void FrmMain::mnuExit_Click() {
     TerminateProcessById(m_helpViewer);

@@ -13,6 +13,9 @@
 #include "capture/capture.h"
 #include "core/units.h"
 #include "core/view_layout.h"
+#include "desktop/print.h"
+#include "desktop/programs.h"
+#include "desktop/wallpaper.h"
 #include "document/file_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/monitors.h"
@@ -63,6 +66,13 @@ inline constexpr float kDefaultHeight = 6500.0f;
 struct FrmMainServices {
     MonitorLayout* monitors = nullptr;
     SessionEndBlocker* sessionEnd = nullptr;
+    ProgramStarter* programs = nullptr;
+    ShellLauncher* shell = nullptr;
+    WallpaperSetter* wallpaper = nullptr;
+    PrintDialogs* printDialogs = nullptr;
+    // The folder whose readme, language files and Temp folder the commands use; empty for
+    // the program's own.
+    std::wstring programFolder;
 };
 
 // The application-wide mouse pointer and the form's scale mode, as the free-area capture
@@ -148,6 +158,8 @@ public:
     [[nodiscard]] HIMAGELIST ImageList1() const { return m_imageList1; }
     // The help viewer last started; its process is what the Exit command ends.
     [[nodiscard]] StartedProcess& HelpViewerProcess() { return m_helpViewer; }
+    // The folder of the program file, as the files beside it are found.
+    [[nodiscard]] const std::wstring& ProgramFolder() const { return m_programFolder; }
 
     [[nodiscard]] PictureBox& picScroll() { return m_picScroll; }
     [[nodiscard]] PictureBox& PicBmp() { return m_picBmp; }
@@ -214,6 +226,11 @@ private:
     SettingsStore& m_settings;
     MonitorLayout& m_monitors;
     SessionEndBlocker& m_sessionEnd;
+    ProgramStarter& m_programs;
+    ShellLauncher& m_shell;
+    WallpaperSetter& m_wallpaper;
+    PrintDialogs& m_printDialogs;
+    std::wstring m_programFolder;
     TwipsPerPixel m_units;
     // The system's twips per pixel, for placements when no monitor is known.
     TwipsPerPixel m_systemUnits;

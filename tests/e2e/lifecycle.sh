@@ -38,20 +38,25 @@ step "the next start restores it"
 start_pixelwren keep
 expect_eq "$(rect_of "$MAIN")" "267 167 700 600" "restored placement"
 
-step "Ctrl+W and Ctrl+C reach their commands (which show nothing yet); Ctrl+S, with no picture, says so"
+step "Ctrl+C clears the wallpaper; Ctrl+W and Ctrl+S, with no picture, say so"
 watch_commands
-desktop_keys ctrl+w ctrl+c ctrl+s
-wait_until 5 commands_seen_are "$CMD_WALLPAPER $CMD_CLEARWALL $CMD_SAVE" ||
-  fail "the shortcuts reached $(drv commands-seen)"
+desktop_keys ctrl+c ctrl+w
+BOX=$(drv wait-box "Pixelwren v1.0" 5000) || fail "Ctrl+W without a picture said nothing"
+[[ $(drv box-text "$BOX") == *还没有图片* ]] || fail "Ctrl+W said '$(drv box-text "$BOX")'"
+desktop_keys Return
+wait_until 5 drv no-box "Pixelwren v1.0" || fail "the box stayed"
+desktop_keys ctrl+s
 BOX=$(drv wait-box "Pixelwren v1.0" 5000) || fail "Ctrl+S without a picture said nothing"
 desktop_keys Return
 wait_until 5 drv no-box "Pixelwren v1.0" || fail "the box stayed"
+wait_until 5 commands_seen_are "$CMD_CLEARWALL $CMD_WALLPAPER $CMD_SAVE" ||
+  fail "the shortcuts reached $(drv commands-seen)"
 
 step "Ctrl+Q ends at once, storing nothing"
 drag 450 178 250 278
 expect_eq "$(rect_of "$MAIN")" "67 267 500 700" "moved again"
 desktop_keys ctrl+q
 wait_until 5 pixelwren_ended || fail "Ctrl+Q did not end Pixelwren"
-expect_eq "$(drv commands-seen)" "$CMD_WALLPAPER $CMD_CLEARWALL $CMD_SAVE $CMD_EXIT" "commands after Ctrl+Q"
+expect_eq "$(drv commands-seen)" "$CMD_CLEARWALL $CMD_WALLPAPER $CMD_SAVE $CMD_EXIT" "commands after Ctrl+Q"
 expect_eq "$(stored MainLeft) $(stored MainTop)" "4005 2505" "placement after Ctrl+Q"
 echo PASS

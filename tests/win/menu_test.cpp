@@ -218,9 +218,11 @@ TEST_F(MenuTest, ShortcutsReachTheirCommands) {
     EXPECT_FALSE(::IsWindow(g_window));
     EXPECT_EQ(m_key.Value(L"MainLeft"), L"777");
     EXPECT_EQ(m_key.Value(L"MainWidth"), L"(missing)");
-    // The only box: Ctrl+S, with nothing captured, says there is nothing to save.
-    ASSERT_EQ(m_boxes.Count(), 1u);
-    EXPECT_NE(m_boxes.Last().text.find(kNothingToSave), std::wstring::npos);
+    // The only boxes: with nothing captured, Ctrl+S and Ctrl+W say there is nothing to save
+    // or set as the wallpaper.
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_NE(m_boxes.History()[0].text.find(kNothingToSave), std::wstring::npos);
+    EXPECT_NE(m_boxes.History()[1].text.find(L"还没有图片"), std::wstring::npos);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "app/frm_main.h"
 #include "app/ids.h"
+#include "desktop_support.h"
 #include "files.h"
 #include "main_window_fixture.h"
 #include "support.h"
@@ -57,27 +58,32 @@ struct Footprint {
     }
 };
 
+// Runs `command` `runs` times after one warm-up run, and checks that the footprint comes back:
+// the same GDI objects and windows, and private bytes within `slack` of the start (the heap
+// keeps some of what it was given).
+void Soak(const FrmMain& form, const char* what, int runs, const std::function<void()>& command,
+          double slack = 2 << 20) {
+    command();
+    test::PumpMessages(20);
+    const Footprint before = Footprint::Now();
+    for (int i = 0; i < runs; ++i) {
+        command();
+        if (i % 50 == 0) {
+            test::PumpMessages(1);
+        }
+    }
+    test::PumpMessages(20);
+    const Footprint after = Footprint::Now();
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects) << what << " leaks GDI objects";
+    EXPECT_EQ(after.windows, before.windows) << what << " leaks windows";
+    EXPECT_LE(after.privateBytes - before.privateBytes, slack) << what << " keeps memory";
+    EXPECT_TRUE(::IsWindow(form.Hwnd())) << what;
+}
+
 class SoakTest : public test::MainWindowTest {
 protected:
-    // Runs `command` `runs` times after one warm-up run, and checks that the footprint comes
-    // back: the same GDI objects and windows, and private bytes within `slack` of the start
-    // (the heap keeps some of what it was given).
     void Soak(const char* what, int runs, const std::function<void()>& command, double slack = 2 << 20) {
-        command();
-        test::PumpMessages(20);
-        const Footprint before = Footprint::Now();
-        for (int i = 0; i < runs; ++i) {
-            command();
-            if (i % 50 == 0) {
-                test::PumpMessages(1);
-            }
-        }
-        test::PumpMessages(20);
-        const Footprint after = Footprint::Now();
-        EXPECT_EQ(after.gdiObjects, before.gdiObjects) << what << " leaks GDI objects";
-        EXPECT_EQ(after.windows, before.windows) << what << " leaks windows";
-        EXPECT_LE(after.privateBytes - before.privateBytes, slack) << what << " keeps memory";
-        EXPECT_TRUE(::IsWindow(m_form.Hwnd())) << what;
+        pw::Soak(m_form, what, runs, command, slack);
     }
     void Command(UINT id) { m_form.RunCommand(id); }
 };
@@ -240,6 +246,40 @@ TEST_F(SoakTest, GarbageInEveryPlacementValueStillOpensAUsableWindow) {
         ++started;
     }
     EXPECT_EQ(started, static_cast<int>(garbage.size()));
+}
+
+// The language files, About, Paint, the wallpaper and help, with the outside world scripted.
+class DesktopSoakTest : public test::DesktopWindowTest {};
+
+TEST_F(DesktopSoakTest, LanguagesAboutPaintWallpaperAndHelpLeaveNothingBehind) {
+    const int runs = Runs(100);
+    m_form.RunCommand(ids::kMnuClient);
+    int i = 0;
+    Soak(m_form, "switching languages", runs,
+         [&] { m_form.RunCommand(i++ % 2 == 0 ? ids::kMnuEnglish : ids::kMnuChinese); });
+    Soak(m_form, "About", runs, [&] { m_form.RunCommand(ids::kMnuAbout); });
+    // The scripted shell keeps a copy of each file it is handed: only the last is kept here.
+    Soak(m_form, "Edit in Paint", runs, [&] {
+        m_form.RunCommand(ids::kMnuMspaint);
+        m_shell.requests.clear();
+    });
+    Soak(m_form, "setting and clearing the wallpaper", runs, [&] {
+        m_form.RunCommand(ids::kMnuWallpaper);
+        m_form.RunCommand(ids::kMnuClearWall);
+        m_wallpaper.paths.clear();
+    });
+    Soak(m_form, "help", runs, [&] {
+        m_form.RunCommand(ids::kMnuHowto);
+        m_programs.started.clear();
+    });
+    // Every About was answered, and nothing else asked.
+    size_t about = 0;
+    for (const auto& asked : m_boxes.History()) {
+        about += asked.style == static_cast<UINT>(MB_OK | MB_ICONINFORMATION) ? 1 : 0;
+    }
+    EXPECT_EQ(about, static_cast<size_t>(runs) + 1);
+    EXPECT_EQ(m_boxes.Count(), about);
+    EXPECT_TRUE(m_form.ImageUnsaved());
 }
 
 }  // namespace

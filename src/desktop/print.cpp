@@ -1,0 +1,159 @@
+#include "desktop/print.h"
+
+#include <cderr.h>
+#include <commdlg.h>
+#include <winspool.h>
+
+#include <vector>
+
+#include "platform/failure.h"
+
+namespace pw {
+
+namespace {
+
+constexpr wchar_t kNothingToPrint[] = L"还没有图片，没有可打印的内容。";
+constexpr wchar_t kNoPrinter[] = L"没有安装打印机。请先在系统中添加一台打印机。";
+constexpr wchar_t kDocumentName[] = L"Pixelwren";
+
+// Frees the dialog's memory blocks, which the dialog hands over to its caller.
+struct PrintDlgMemory {
+    PRINTDLGW& dialog;
+    ~PrintDlgMemory() {
+        if (dialog.hDevMode != nullptr) {
+            ::GlobalFree(dialog.hDevMode);
+        }
+        if (dialog.hDevNames != nullptr) {
+            ::GlobalFree(dialog.hDevNames);
+        }
+    }
+};
+
+// The picture's pixels as a top-down 32-bit DIB, read through its palette when it has one.
+struct DibPixels {
+    BITMAPINFO info{};
+    std::vector<uint32_t> bits;
+};
+
+DibPixels ReadPixels(const Picture& picture) {
+    const Size size = picture.SizeInPixels();
+    DibPixels pixels;
+    pixels.info.bmiHeader.biSize = sizeof pixels.info.bmiHeader;
+    pixels.info.bmiHeader.biWidth = size.width;
+    pixels.info.bmiHeader.biHeight = -size.height;
+    pixels.info.bmiHeader.biPlanes = 1;
+    pixels.info.bmiHeader.biBitCount = 32;
+    pixels.info.bmiHeader.biCompression = BI_RGB;
+    pixels.bits.resize(static_cast<size_t>(size.width) * static_cast<size_t>(size.height));
+    const UniqueDc memory(::CreateCompatibleDC(nullptr));
+    if (!memory) {
+        ThrowLastError(L"CreateCompatibleDC");
+    }
+    SelectPaletteGuard palette(memory.get(), picture.Palette());
+    if (picture.Palette() != nullptr) {
+        ::RealizePalette(memory.get());
+    }
+    if (::GetDIBits(memory.get(), picture.Bitmap(), 0, static_cast<UINT>(size.height),
+                    pixels.bits.data(), &pixels.info, DIB_RGB_COLORS) != size.height) {
+        ThrowLastError(L"GetDIBits");
+    }
+    return pixels;
+}
+
+}  // namespace
+
+bool AnyPrinterInstalled() {
+    DWORD needed = 0;
+    DWORD count = 0;
+    ::EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed,
+                    &count);
+    if (needed == 0) {
+        return false;
+    }
+    std::vector<BYTE> buffer(needed);
+    return ::EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(),
+                           needed, &needed, &count) &&
+           count > 0;
+}
+
+UniqueDc SystemPrintDialogs::Show(HWND owner) {
+    // With no printer the system's dialog shows a box of its own and then answers as if
+    // cancelled, so the user would never learn why nothing printed.
+    if (!AnyPrinterInstalled()) {
+        throw Failure(kNoPrinter);
+    }
+    PRINTDLGW dialog{sizeof dialog};
+    dialog.hwndOwner = owner;
+    dialog.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
+    PrintDlgMemory memory{dialog};
+    if (!::PrintDlgW(&dialog)) {
+        const DWORD error = ::CommDlgExtendedError();
+        if (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES) {
+            throw Failure(kNoPrinter);
+        }
+        if (error != 0) {
+            ThrowFailedCall(L"PrintDlg", error);
+        }
+        return {};
+    }
+    if (dialog.hDC == nullptr) {
+        throw Failure(L"打印对话框没有给出打印机。");
+    }
+    return UniqueDc(dialog.hDC);
+}
+
+PageGeometry PageOf(HDC printer) {
+    return {{::GetDeviceCaps(printer, HORZRES), ::GetDeviceCaps(printer, VERTRES)},
+            ::GetDeviceCaps(printer, LOGPIXELSX),
+            ::GetDeviceCaps(printer, LOGPIXELSY)};
+}
+
+void DrawPictureOnPage(HDC page, const Picture& picture, UINT screenDpi,
+                       const PageGeometry& geometry) {
+    const Size size = picture.SizeInPixels();
+    const Rect target =
+        PlaceOnPage(size, static_cast<int>(screenDpi), static_cast<int>(screenDpi), geometry);
+    if (target.right <= target.left || target.bottom <= target.top) {
+        throw Failure(L"页面上没有可打印的区域。");
+    }
+    const DibPixels pixels = ReadPixels(picture);
+    ::SetStretchBltMode(page, HALFTONE);
+    ::SetBrushOrgEx(page, 0, 0, nullptr);
+    if (::StretchDIBits(page, target.left, target.top, target.right - target.left,
+                        target.bottom - target.top, 0, 0, size.width, size.height,
+                        pixels.bits.data(), &pixels.info, DIB_RGB_COLORS, SRCCOPY) == 0) {
+        ThrowLastError(L"StretchDIBits");
+    }
+}
+
+void PrintPicture(HWND owner, const Picture& picture, UINT screenDpi, PrintDialogs& dialogs) {
+    if (picture.Empty()) {
+        throw Failure(kNothingToPrint);
+    }
+    const UniqueDc printer = dialogs.Show(owner);
+    if (!printer) {
+        return;
+    }
+    DOCINFOW document{sizeof document};
+    document.lpszDocName = kDocumentName;
+    if (::StartDocW(printer.get(), &document) <= 0) {
+        ThrowLastError(L"StartDoc");
+    }
+    try {
+        if (::StartPage(printer.get()) <= 0) {
+            ThrowLastError(L"StartPage");
+        }
+        DrawPictureOnPage(printer.get(), picture, screenDpi, PageOf(printer.get()));
+        if (::EndPage(printer.get()) <= 0) {
+            ThrowLastError(L"EndPage");
+        }
+    } catch (...) {
+        ::AbortDoc(printer.get());
+        throw;
+    }
+    if (::EndDoc(printer.get()) <= 0) {
+        ThrowLastError(L"EndDoc");
+    }
+}
+
+}  // namespace pw

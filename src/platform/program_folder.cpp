@@ -1,0 +1,33 @@
+#include "platform/program_folder.h"
+
+#include <windows.h>
+
+namespace pw {
+
+std::wstring FolderOfPath(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) {
+        return {};
+    }
+    // "C:\Pixelwren.exe" lies in "C:\", which keeps its separator.
+    if (slash == 2 && path.size() > 2 && path[1] == L':') {
+        return path.substr(0, 3);
+    }
+    return path.substr(0, slash);
+}
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return FolderOfPath(path);
+}
+
+}  // namespace pw

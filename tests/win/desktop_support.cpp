@@ -1,0 +1,119 @@
+#include "desktop_support.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "platform/failure.h"
+#include "platform/program_folder.h"
+#include "platform/text.h"
+
+namespace pw::test {
+
+TempFolder::TempFolder(const std::wstring& name) {
+    static int counter = 0;
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    m_path = std::wstring(temp) + name + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+             std::to_wstring(++counter);
+    RemoveTree(m_path);
+    ::CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+    RemoveTree(m_path);
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const std::wstring child = path + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(child.c_str());
+            }
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(path.c_str());
+}
+
+void WriteFileText(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out << bytes;
+}
+
+std::string ReadFileText(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring ShippedData() {
+    return ProgramFolder() + L"\\data";
+}
+
+StartedProcess ScriptedPrograms::Start(const std::wstring& commandLine, WORD show) {
+    started.push_back({commandLine, show});
+    if (!failWith.empty()) {
+        throw Failure(std::exchange(failWith, L""));
+    }
+    return {};
+}
+
+namespace {
+std::wstring AnsiToWide(const char* text) {
+    wchar_t wide[1024] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 1024);
+    return wide;
+}
+}  // namespace
+
+DWORD ScriptedShell::Execute(SHELLEXECUTEINFOA& r) {
+    auto text = [](const char* s) { return s != nullptr ? std::string(s) : std::string("(null)"); };
+    requests.push_back({r.cbSize, r.fMask, r.hwnd, text(r.lpVerb), text(r.lpFile), text(r.lpClass),
+                        r.lpParameters == nullptr, r.lpDirectory == nullptr, r.lpIDList == nullptr,
+                        r.nShow, r.hkeyClass, r.dwHotKey, r.hIcon,
+                        r.lpFile != nullptr ? ReadFileText(AnsiToWide(r.lpFile)) : std::string()});
+    return error;
+}
+
+DesktopWindowTest::DesktopWindowTest(const std::wstring& folderName)
+    : m_folder(folderName), m_form(m_boxes, m_settings, Services()) {}
+
+FrmMainServices DesktopWindowTest::Services() {
+    FrmMainServices services;
+    services.programs = &m_programs;
+    services.shell = &m_shell;
+    services.wallpaper = &m_wallpaper;
+    services.programFolder = m_folder.Path();
+    return services;
+}
+
+void DesktopWindowTest::SetUp() {
+    // The program folder as it ships: readme, language files and an empty Temp folder.
+    ::CreateDirectoryW((m_folder.Path() + L"\\language").c_str(), nullptr);
+    ::CreateDirectoryW((m_folder.Path() + L"\\Temp").c_str(), nullptr);
+    for (const wchar_t* file :
+         {L"\\language\\chinese.lng", L"\\language\\English.lng", L"\\readme.txt"}) {
+        ASSERT_TRUE(
+            ::CopyFileW((ShippedData() + file).c_str(), (m_folder.Path() + file).c_str(), FALSE))
+            << Narrow(ShippedData() + file);
+    }
+    ASSERT_TRUE(m_form.Create());
+    ::ShowWindow(m_form.Hwnd(), SW_SHOWNORMAL);
+    ::SetForegroundWindow(m_form.Hwnd());
+    PumpMessages(50);
+}
+
+}  // namespace pw::test

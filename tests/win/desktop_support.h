@@ -1,0 +1,96 @@
+// What the language and desktop tests share: a program folder of the test's own with the
+// shipped files in it, a main window that uses it, and stand-ins for the outside world.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "main_window_fixture.h"
+#include "support.h"
+
+namespace pw::test {
+
+// A fresh folder under the temporary folder, removed with everything in it when the object
+// goes. `name` may hold spaces.
+class TempFolder {
+  public:
+    explicit TempFolder(const std::wstring& name = L"pw-desk");
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder();
+    [[nodiscard]] const std::wstring& Path() const { return m_path; }
+
+  private:
+    std::wstring m_path;
+};
+
+void RemoveTree(const std::wstring& path);
+void WriteFileText(const std::wstring& path, const std::string& bytes);
+[[nodiscard]] std::string ReadFileText(const std::wstring& path);
+[[nodiscard]] bool FileExists(const std::wstring& path);
+// The folder of the shipped data (language files, readme) copied beside the test program.
+[[nodiscard]] std::wstring ShippedData();
+
+// Records each program start and starts nothing, or throws what it is told to.
+class ScriptedPrograms final : public ProgramStarter {
+  public:
+    struct Started {
+        std::wstring commandLine;
+        WORD show;
+    };
+    StartedProcess Start(const std::wstring& commandLine, WORD show) override;
+    std::vector<Started> started;
+    std::wstring failWith;  // non-empty: the next start throws this cause
+};
+
+// Records the shell requests with copies of their texts and answers with `error`.
+class ScriptedShell final : public ShellLauncher {
+  public:
+    struct Request {
+        DWORD cbSize;
+        ULONG fMask;
+        HWND hwnd;
+        std::string verb, file, cls;
+        bool parametersNull, directoryNull, idListNull;
+        int nShow;
+        HKEY hkeyClass;
+        DWORD hotKey;
+        HANDLE icon;
+        std::string fileAtRequest;  // the file's bytes when the shell was asked
+    };
+    DWORD Execute(SHELLEXECUTEINFOA& request) override;
+    std::vector<Request> requests;
+    DWORD error = 0;
+};
+
+class ScriptedWallpaper final : public WallpaperSetter {
+  public:
+    DWORD Set(const std::string& ansiPath) override {
+        paths.push_back(ansiPath);
+        return error;
+    }
+    std::vector<std::string> paths;
+    DWORD error = 0;
+};
+
+// The main window on a program folder of the test's own that holds the shipped files.
+class DesktopWindowTest : public ::testing::Test {
+  protected:
+    explicit DesktopWindowTest(const std::wstring& folderName = L"pw-desk");
+    void SetUp() override;
+    FrmMainServices Services();
+
+    TempFolder m_folder;
+    TestSettingsKey m_key;
+    SettingsStore m_settings{m_key.Path()};
+    ScriptedMessageBoxes m_boxes;
+    ScriptedPrograms m_programs;
+    ScriptedShell m_shell;
+    ScriptedWallpaper m_wallpaper;
+    FrmMain m_form;
+};
+
+}  // namespace pw::test

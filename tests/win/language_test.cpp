@@ -1,0 +1,291 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/ids.h"
+#include "desktop_support.h"
+#include "i18n/language_file.h"
+#include "platform/text.h"
+
+namespace pw {
+namespace {
+
+using test::ReadFileText;
+using test::WriteFileText;
+
+// Every caption a user can see that a language file sets, read back from the window itself:
+// the title, status panel 1 and its tooltip, and each named menu item as the menu shows it.
+struct Shown {
+    std::wstring title;
+    std::wstring panel1;
+    std::wstring panel1Tip;
+    std::vector<std::pair<std::string, std::wstring>> menu;  // name, caption with shortcut
+    std::vector<std::wstring> toolbarTips;
+};
+
+void WalkMenu(HMENU menu, std::vector<std::wstring>& captions) {
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW info{sizeof info};
+        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+        info.dwTypeData = text;
+        info.cch = 256;
+        ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+        captions.push_back((info.fType & MFT_SEPARATOR) != 0 ? L"-" : text);
+        if (info.hSubMenu != nullptr) {
+            WalkMenu(info.hSubMenu, captions);
+        }
+    }
+}
+
+Shown ReadShown(FrmMain& form) {
+    Shown shown;
+    wchar_t title[256] = {};
+    ::GetWindowTextW(form.Hwnd(), title, 256);
+    shown.title = title;
+    shown.panel1 = form.StatusBar1().PanelText(1);
+    wchar_t tip[256] = {};
+    TTTOOLINFOW tool{sizeof tool};
+    tool.hwnd = form.StatusBar1().Hwnd();
+    tool.uId = 1;
+    tool.lpszText = tip;
+    ::SendMessageW(form.StatusBar1().TooltipHwnd(), TTM_GETTEXTW, 256,
+                   reinterpret_cast<LPARAM>(&tool));
+    shown.panel1Tip = tip;
+    // The menu is walked in display order, which is the table's order.
+    std::vector<std::wstring> captions;
+    WalkMenu(form.Menu(), captions);
+    const auto table = MenuTable();
+    EXPECT_EQ(captions.size(), table.size());
+    for (size_t i = 0; i < std::min(captions.size(), table.size()); ++i) {
+        shown.menu.emplace_back(table[i].name, captions[i]);
+    }
+    // What the toolbar's tooltips answer, asked as the toolbar asks.
+    for (int button = 1; button <= kToolbarButtons; ++button) {
+        NMTTDISPINFOW info{};
+        info.hdr.hwndFrom = form.Toolbar1().Hwnd();
+        info.hdr.idFrom = ids::kToolbarCommandBase + static_cast<UINT>(button);
+        info.hdr.code = TTN_GETDISPINFOW;
+        ::SendMessageW(form.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        shown.toolbarTips.push_back(info.lpszText != nullptr ? info.lpszText : L"");
+    }
+    return shown;
+}
+
+std::wstring MenuShows(const Shown& shown, const char* name) {
+    for (const auto& [itemName, caption] : shown.menu) {
+        if (itemName == name) {
+            return caption;
+        }
+    }
+    return L"(no such item)";
+}
+
+// The lines of a UTF-8 file with a byte-order mark and CR LF line ends, read plainly.
+std::vector<std::wstring> LinesOf(std::string bytes) {
+    EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    bytes.erase(0, 3);
+    std::vector<std::wstring> lines;
+    for (size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        lines.push_back(Widen(bytes.substr(start, end - start)));
+    }
+    return lines;
+}
+
+// What the window must show for these 25 lines: each target its line, shortcuts kept.
+void ExpectTargetsCarry(const Shown& shown, const std::vector<std::wstring>& lines) {
+    ASSERT_EQ(lines.size(), kLanguageLines);
+    EXPECT_EQ(shown.title, lines[0]);
+    EXPECT_EQ(shown.panel1, lines[1]);
+    EXPECT_EQ(shown.panel1Tip, lines[1]);
+    for (size_t i = 2; i < kLanguageLines; ++i) {
+        const char* name = kLanguageTargets[i];
+        std::wstring want = lines[i];
+        if (const BYTE key = FindMenuEntry(name)->shortcut.virtualKey; key != 0) {
+            want += L"\tCtrl+" + std::wstring(1, static_cast<wchar_t>(key));
+        }
+        EXPECT_EQ(MenuShows(shown, name), want) << name << " (line " << i + 1 << ")";
+    }
+}
+
+class LanguageTest : public test::DesktopWindowTest {
+  protected:
+    std::wstring LanguageFile(const wchar_t* name) const {
+        return m_folder.Path() + L"\\language" + name;
+    }
+};
+
+TEST_F(LanguageTest, ShippedFilesSetEveryTargetAndNothingElse) {
+    const Shown builtIn = ReadShown(m_form);
+    for (const UINT command : {ids::kMnuEnglish, ids::kMnuChinese, ids::kMnuEnglish}) {
+        const bool english = command == ids::kMnuEnglish;
+        SCOPED_TRACE(english ? "English" : "Chinese");
+        m_form.RunCommand(command);
+        EXPECT_EQ(m_boxes.Count(), 0u) << (m_boxes.Count() ? Narrow(m_boxes.Last().text) : "");
+        const Shown shown = ReadShown(m_form);
+        const std::vector<std::wstring> lines = LinesOf(
+            ReadFileText(LanguageFile(english ? kEnglishLanguageFile : kChineseLanguageFile)));
+        ExpectTargetsCarry(shown, lines);
+        // The toolbar's tooltips and the separators stay as they were.
+        EXPECT_EQ(shown.toolbarTips, builtIn.toolbarTips);
+        for (size_t i = 0; i < shown.menu.size(); ++i) {
+            if (builtIn.menu[i].second == L"-") {
+                EXPECT_EQ(shown.menu[i].second, L"-");
+            }
+        }
+        // The Chinese file brings back exactly the built-in captions.
+        if (!english) {
+            EXPECT_EQ(shown.title, builtIn.title);
+            EXPECT_EQ(shown.panel1, builtIn.panel1);
+            EXPECT_EQ(shown.menu, builtIn.menu);
+        }
+    }
+    // English captions: every one differs from the Chinese and has an access key.
+    const std::vector<std::wstring> english =
+        LinesOf(ReadFileText(LanguageFile(kEnglishLanguageFile)));
+    const std::vector<std::wstring> chinese =
+        LinesOf(ReadFileText(LanguageFile(kChineseLanguageFile)));
+    EXPECT_EQ(chinese[24], L"帮助主题(H)");
+    for (size_t i = 2; i < kLanguageLines; ++i) {
+        EXPECT_NE(english[i], chinese[i]) << i + 1;
+        EXPECT_NE(english[i].find(L'&'), std::wstring::npos) << i + 1;
+    }
+}
+
+TEST_F(LanguageTest, LinesGoToTheirTargetsInTheFilesOrder) {
+    struct Case {
+        const char* name;
+        std::string file;
+        std::vector<std::wstring> lines;
+    };
+    std::string distinct;
+    std::string thirty;
+    std::string ten;
+    std::vector<std::wstring> distinctLines;
+    std::vector<std::wstring> tenLines;
+    for (int i = 1; i <= 30; ++i) {
+        const std::string line = "Line " + std::to_string(i) + (i % 2 ? " &x" : "");
+        thirty += line + "\r\n";
+        if (i <= 25) {
+            distinct += line + "\r\n";
+            distinctLines.push_back(Widen(line));
+        }
+        if (i <= 10) {
+            ten += line + "\r";
+            tenLines.push_back(Widen(line));
+        }
+    }
+    tenLines.resize(kLanguageLines);
+    std::string utf16 = "\xFF\xFE";
+    for (const char16_t unit : std::u16string(u"  a \r\n \r\nb\nc")) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    // The lone LF goes to a menu caption: the status bar shows line breaks as spaces.
+    std::vector<std::wstring> utf16Lines{L"  a ", L" ", L"b\nc"};
+    utf16Lines.resize(kLanguageLines);
+    const Case cases[] = {
+        {"25 distinct lines", distinct, distinctLines},
+        {"30 lines: the last five are ignored", thirty, distinctLines},
+        {"10 lines: the other targets go empty", ten, tenLines},
+        {"spaces kept, a lone LF stays, UTF-16 LE", utf16, utf16Lines},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFileText(LanguageFile(kEnglishLanguageFile), c.file);
+        m_form.RunCommand(ids::kMnuEnglish);
+        EXPECT_EQ(m_boxes.Count(), 0u);
+        ExpectTargetsCarry(ReadShown(m_form), c.lines);
+    }
+    // mnuDistrict, shown second in its menu, takes line 22.
+    WriteFileText(LanguageFile(kEnglishLanguageFile), distinct);
+    m_form.RunCommand(ids::kMnuEnglish);
+    EXPECT_EQ(MenuShows(ReadShown(m_form), "mnuDistrict"), L"Line 22");
+}
+
+TEST_F(LanguageTest, AnUnreadableFileChangesNothingAndSaysWhichFile) {
+    m_form.RunCommand(ids::kMnuEnglish);
+    const Shown english = ReadShown(m_form);
+    struct Case {
+        const char* name;
+        std::wstring folderToBreak;
+    } cases[] = {
+        {"no such file", LanguageFile(kChineseLanguageFile)},
+        {"no language folder", m_folder.Path() + L"\\language"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::RemoveTree(c.folderToBreak);
+        ::DeleteFileW(c.folderToBreak.c_str());
+        const size_t before = m_boxes.Count();
+        m_form.RunCommand(ids::kMnuChinese);
+        ASSERT_EQ(m_boxes.Count(), before + 1);
+        const std::wstring& text = m_boxes.Last().text;
+        EXPECT_NE(text.find(m_folder.Path() + L"\\language\\chinese.lng"), std::wstring::npos)
+            << Narrow(text);
+        EXPECT_NE(text.find(L"简体中文"), std::wstring::npos) << Narrow(text);  // the command
+        EXPECT_EQ(m_boxes.Last().style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+        const Shown shown = ReadShown(m_form);
+        EXPECT_EQ(shown.title, english.title);
+        EXPECT_EQ(shown.panel1, english.panel1);
+        EXPECT_EQ(shown.menu, english.menu);
+    }
+}
+
+TEST(LanguageAtRootTest, TheFolderTextIsJoinedUnchanged) {
+    // A program at a drive's root: "C:\\" & "\\language" & "\\English.lng", as it stands.
+    test::TestSettingsKey key;
+    SettingsStore settings(key.Path());
+    test::ScriptedMessageBoxes boxes;
+    FrmMainServices services;
+    services.programFolder = L"Q:\\";
+    FrmMain form(boxes, settings, services);
+    ASSERT_TRUE(form.Create());
+    form.RunCommand(ids::kMnuEnglish);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_NE(boxes.Last().text.find(L"“Q:\\\\language\\English.lng”"), std::wstring::npos)
+        << Narrow(boxes.Last().text);
+}
+
+TEST_F(LanguageTest, AboutSpeaksTheLanguageTheHelpTopicsItemShows) {
+    auto about = [&] {
+        m_form.RunCommand(ids::kMnuAbout);
+        return m_boxes.Last();
+    };
+    const test::ScriptedMessageBoxes::Asked builtIn = about();
+    EXPECT_EQ(builtIn.title, L"关于Pixelwren v1.0");
+    EXPECT_NE(builtIn.text.find(L" 编译于:2004年8月12日"), std::wstring::npos);
+    EXPECT_EQ(builtIn.style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(builtIn.owner, m_form.Hwnd());
+
+    m_form.RunCommand(ids::kMnuEnglish);
+    const test::ScriptedMessageBoxes::Asked english = about();
+    EXPECT_EQ(english.title, L"About Pixelwren v1.0");
+    EXPECT_NE(english.text.find(L"Compiled on: August,4 2004"), std::wstring::npos);
+
+    m_form.RunCommand(ids::kMnuChinese);
+    EXPECT_EQ(about().title, L"关于Pixelwren v1.0");
+
+    // A file whose line 25 is one character off the marker gives the English box.
+    const std::string chinese = ReadFileText(LanguageFile(kChineseLanguageFile));
+    for (const char* marker : {"帮助主题(H) ", "帮助主题(h)", "帮助主题（H）"}) {
+        SCOPED_TRACE(marker);
+        std::string file = chinese;
+        file.replace(file.find("帮助主题(H)"), std::string("帮助主题(H)").size(), marker);
+        WriteFileText(LanguageFile(kEnglishLanguageFile), file);
+        m_form.RunCommand(ids::kMnuEnglish);
+        EXPECT_EQ(about().title, L"About Pixelwren v1.0");
+    }
+    WriteFileText(LanguageFile(kEnglishLanguageFile), chinese);
+    m_form.RunCommand(ids::kMnuEnglish);
+    EXPECT_EQ(about().title, L"关于Pixelwren v1.0");
+}
+
+}  // namespace
+}  // namespace pw
