@@ -12,7 +12,9 @@
 #include <chrono>
 #include <cstdio>
 #include <vector>
+#include <string>
 
+#include "bench.h"
 #include "app/frm_main.h"
 #include "app/ids.h"
 #include "area/feedback.h"
@@ -77,7 +79,6 @@ int main() {
         ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
         ::GdiFlush();
     });
-    std::printf("plain full-screen BitBlt        1.00  (%.0f us, %dx%d)\n", blit, width, height);
 
     // Feedback on the screen's size and on a 4K virtual screen.
     const double pairScreen = FeedbackPair(memory.get(), width, height);
@@ -85,10 +86,11 @@ int main() {
     pw::UniqueDc largeDc(::CreateCompatibleDC(screen.get()));
     pw::SelectObjectGuard selectLarge(largeDc.get(), large.get());
     const double pairLarge = FeedbackPair(largeDc.get(), 3840, 2160);
-    std::printf("feedback pair / BitBlt          %.3f  (%.0f us at %dx%d)\n", pairScreen / blit,
-                pairScreen, width, height);
-    std::printf("feedback pair 4K / BitBlt       %.3f  (%.0f us at 3840x2160)\n", pairLarge / blit,
-                pairLarge);
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    pw::bench::Figure(("free area: feedback erase-and-draw pair " + size).c_str(), pairScreen, blit, "us", 0.0,
+                      "full-screen BitBlt");
+    pw::bench::Figure("free area: feedback erase-and-draw pair 3840x2160", pairLarge, blit, "us", 0.0,
+                      "full-screen BitBlt");
 
     // Arming and landing on the real main window.
     pw::SystemMessageBoxes boxes;
@@ -109,8 +111,8 @@ int main() {
     }
     std::sort(arming.begin(), arming.end());
     const double arm = arming[arming.size() / 2];
-    std::printf("arming / BitBlt                 %.2f  (%.0f us, minimise and repaint included)\n",
-                arm / blit, arm);
+    pw::bench::Figure("free area: arming (minimise, repaint wait, snapshot shown)", arm, blit, "us", 0.0,
+                      "full-screen BitBlt");
 
     pw::ScreenSnapshot snapshot = pw::TakeVirtualScreenSnapshot();
     pw::UniqueDc snapshotDc(::CreateCompatibleDC(screen.get()));
@@ -120,7 +122,9 @@ int main() {
         pw::CopyScreenAreaToClipboard(source, form.Hwnd(), 0, 0, width / 2, height / 2);
         const auto picture = pw::PictureFromClipboard(form.Hwnd());
     });
-    std::printf("landing / BitBlt                %.2f  (%.0f us, a %dx%d area)\n", landing / blit,
-                landing, width / 2, height / 2);
+    pw::bench::Figure(("free area: landing a " + std::to_string(width / 2) + "x" + std::to_string(height / 2) +
+                       " area")
+                          .c_str(),
+                      landing, blit, "us", 0.0, "full-screen BitBlt");
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench.h"
 #include "capture/picture.h"
 #include "document/image_file.h"
 #include "platform/com.h"
@@ -112,10 +113,10 @@ int main() {
         write = writes[4];
         open = opens[4];
         read = reads[4];
-        std::printf("save %s / raw write  %7.2f  (%.0f us / %.0f us, %zu bytes)\n", f.name,
-                    save / write, save, write, encoded.size());
-        std::printf("open %s / raw read   %7.2f  (%.0f us / %.0f us)\n", f.name, open / read, open,
-                    read);
+        pw::bench::Figure((std::string("save 1920x1080 as ") + f.name).c_str(), save, write, "us", 0.0,
+                          "raw write of the same bytes");
+        pw::bench::Figure((std::string("open 1920x1080 ") + f.name).c_str(), open, read, "us", 0.0,
+                          "raw read of the same bytes");
         ::DeleteFileW(path.c_str());
         ::DeleteFileW(raw.c_str());
     }

@@ -137,12 +137,12 @@ void ScrollBar::Apply(const view::ScrollSettings& settings, int32_t page) {
     ::ShowWindow(m_hwnd, settings.visible ? SW_SHOWNA : SW_HIDE);
 }
 
-int32_t ScrollBar::SetValue(int64_t value) {
+int32_t ScrollBar::SetValue(int64_t value, bool redraw) {
     m_settings.value = view::ClampScrollValue(value, m_settings.max);
     SCROLLINFO info{sizeof info};
     info.fMask = SIF_POS;
     info.nPos = m_settings.value;
-    ::SetScrollInfo(m_hwnd, SB_CTL, &info, TRUE);
+    ::SetScrollInfo(m_hwnd, SB_CTL, &info, redraw ? TRUE : FALSE);
     return m_settings.value;
 }
 

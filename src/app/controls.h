@@ -71,8 +71,10 @@ public:
     // Range, steps, visibility and value as the layout decided them; `page` is the viewport's
     // extent along the bar, in twips.
     void Apply(const view::ScrollSettings& settings, int32_t page);
-    // Moves the thumb to a value within [0, Max] and returns the value taken.
-    int32_t SetValue(int64_t value);
+    // Moves the thumb to a value within [0, Max] and returns the value taken. Without
+    // `redraw` the control is not repainted: while the user drags the thumb, the control
+    // draws it at the tracking position itself.
+    int32_t SetValue(int64_t value, bool redraw = true);
 
     // The value that a WM_HSCROLL/WM_VSCROLL request asks for (arrow, trough, thumb, ends,
     // keyboard), or nothing when the request does not move the bar.

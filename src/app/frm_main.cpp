@@ -666,7 +666,9 @@ void FrmMain::MovePictureToScrollValues() {
 
 void FrmMain::OnScroll(ScrollBar& bar, int code) {
     if (const std::optional<int64_t> wanted = bar.RequestedValue(code)) {
-        bar.SetValue(*wanted);
+        // While the thumb is dragged the control draws it where the mouse is; drawing the bar
+        // again for every step would double its cost. The drop (SB_THUMBPOSITION) redraws.
+        bar.SetValue(*wanted, code != SB_THUMBTRACK);
         MovePictureToScrollValues();
     }
 }
