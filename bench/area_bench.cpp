@@ -24,26 +24,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename F>
-double MedianMicroseconds(int runs, F&& run) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        run();
-        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::DispatchMessageW(&msg);
-    }
-}
+using pw::bench::Clock;
+using pw::bench::MedianMicroseconds;
+using pw::bench::Pump;
 
 // Erase and draw, as each mouse message costs, over `moves` corners on a surface of this size.
 double FeedbackPair(HDC dc, int width, int height) {

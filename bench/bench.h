@@ -31,6 +31,16 @@ double Microseconds(F&& run) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
+// The median of `runs` runs of `run`.
+template <typename F>
+double MedianMicroseconds(int runs, F&& run) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        times.push_back(Microseconds(run));
+    }
+    return Median(std::move(times));
+}
+
 // Runs `measured` and `floor` alternately, so that both see the same state of the machine,
 // and gives the median of each.
 template <typename F, typename G>

@@ -184,15 +184,15 @@ int main(int argc, char** argv) {
         ::GdiFlush();
     };
     bool right = true;
+    const auto clickArrow = [&] {
+        ::SendMessageW(form.Hwnd(), WM_HSCROLL, MAKEWPARAM(right ? SB_LINERIGHT : SB_LINELEFT, 0),
+                       reinterpret_cast<LPARAM>(hbar));
+        right = !right;
+        ::UpdateWindow(form.Hwnd());
+        ::GdiFlush();
+    };
     const auto [arrow, bareArrow] = AlternateMedians(
-        200,
-        [&] {
-            ::SendMessageW(form.Hwnd(), WM_HSCROLL, MAKEWPARAM(right ? SB_LINERIGHT : SB_LINELEFT, 0),
-                           reinterpret_cast<LPARAM>(hbar));
-            right = !right;
-            ::UpdateWindow(form.Hwnd());
-            ::GdiFlush();
-        },
+        200, clickArrow,
         moveBareBar);
     Figure("scroll: arrow click", arrow, bareArrow, "us", 1.2, "bare scroll bar moved");
     int thumb = 0;
@@ -211,14 +211,7 @@ int main(int argc, char** argv) {
         moveBareBar);
     Figure("scroll: thumb drag step", drag, bareDrag, "us", 1.2, "bare scroll bar moved");
     const auto [arrowAgain, repaint] = AlternateMedians(
-        200,
-        [&] {
-            ::SendMessageW(form.Hwnd(), WM_HSCROLL, MAKEWPARAM(right ? SB_LINERIGHT : SB_LINELEFT, 0),
-                           reinterpret_cast<LPARAM>(hbar));
-            right = !right;
-            ::UpdateWindow(form.Hwnd());
-            ::GdiFlush();
-        },
+        200, clickArrow,
         [&] {
             ::RedrawWindow(form.picScroll().Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             ::GdiFlush();

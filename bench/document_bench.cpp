@@ -15,30 +15,18 @@
 #include "capture/picture.h"
 #include "document/image_file.h"
 #include "platform/com.h"
+#include "platform/dib.h"
 #include "platform/handles.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename F>
-double MedianMicroseconds(int runs, F&& run) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        run();
-        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using pw::bench::Clock;
+using pw::bench::MedianMicroseconds;
 
 // Something like a screen: smooth areas, edges and some fine detail.
 pw::Picture ScreenLikePicture(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
     void* bits = nullptr;
-    pw::UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    pw::UniqueBitmap bitmap = pw::CreateTopDownDib(width, height, &bits);
     auto* pixels = static_cast<uint32_t*>(bits);
     uint32_t seed = 7;
     for (int y = 0; y < height; ++y) {

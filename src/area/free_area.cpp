@@ -35,25 +35,7 @@ ScreenSnapshot TakeVirtualScreenSnapshot() {
     if (!screen) {
         ThrowLastError(L"GetDC");
     }
-    UniqueDc memory(::CreateCompatibleDC(screen.get()));
-    if (!memory) {
-        ThrowLastError(L"CreateCompatibleDC");
-    }
-    UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
-    if (!bitmap) {
-        const DWORD error = ::GetLastError();
-        ThrowFailedCall(L"CreateCompatibleBitmap", error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY);
-    }
-    SelectObjectGuard select(memory.get(), bitmap.get());
-    if (!select.Selected()) {
-        ThrowLastError(L"SelectObject");
-    }
-    if (!::BitBlt(memory.get(), 0, 0, width, height, screen.get(), bounds.left, bounds.top,
-                  SRCCOPY)) {
-        ThrowLastError(L"BitBlt");
-    }
-    select.Restore();
-    return {std::move(bitmap), bounds};
+    return {CopyToNewBitmap(screen.get(), bounds.left, bounds.top, width, height), bounds};
 }
 
 AreaCopy CopyScreenAreaToClipboard(const ScreenSource& screen, HWND owner, int32_t left,
@@ -68,27 +50,8 @@ AreaCopy CopyScreenAreaToClipboard(const ScreenSource& screen, HWND owner, int32
     if (width <= 0 || height <= 0) {
         return copy;
     }
-    UniqueDc memory(::CreateCompatibleDC(screen.dc));
-    if (!memory) {
-        ThrowLastError(L"CreateCompatibleDC");
-    }
-    UniqueBitmap bitmap(
-        ::CreateCompatibleBitmap(screen.dc, static_cast<int>(width), static_cast<int>(height)));
-    if (!bitmap) {
-        const DWORD error = ::GetLastError();
-        ThrowFailedCall(L"CreateCompatibleBitmap", error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY);
-    }
-    {
-        SelectObjectGuard select(memory.get(), bitmap.get());
-        if (!select.Selected()) {
-            ThrowLastError(L"SelectObject");
-        }
-        if (!::BitBlt(memory.get(), 0, 0, static_cast<int>(width), static_cast<int>(height),
-                      screen.dc, left - screen.originX, top - screen.originY, SRCCOPY)) {
-            ThrowLastError(L"BitBlt");
-        }
-    }
-    // The bitmap is out of the memory context before the clipboard gets it.
+    UniqueBitmap bitmap = CopyToNewBitmap(screen.dc, left - screen.originX, top - screen.originY,
+                                          static_cast<int>(width), static_cast<int>(height));
     ClipboardSession clipboard = ClipboardSession::Open(owner);
     const wchar_t* failed = nullptr;
     if (!clipboard) {

@@ -43,6 +43,28 @@ std::wstring BitmapCallName(int32_t width, int32_t height) {
 
 }  // namespace
 
+UniqueBitmap CopyToNewBitmap(HDC source, int x, int y, int width, int height) {
+    UniqueDc memory(::CreateCompatibleDC(source));
+    if (!memory) {
+        ThrowLastError(L"CreateCompatibleDC");
+    }
+    UniqueBitmap bitmap(::CreateCompatibleBitmap(source, width, height));
+    if (!bitmap) {
+        const DWORD error = ::GetLastError();
+        ThrowFailedCall(BitmapCallName(width, height).c_str(),
+                        error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY);
+    }
+    SelectObjectGuard select(memory.get(), bitmap.get());
+    if (!select.Selected()) {
+        ThrowLastError(L"SelectObject");
+    }
+    if (!::BitBlt(memory.get(), 0, 0, width, height, source, x, y, SRCCOPY)) {
+        ThrowLastError(L"BitBlt");
+    }
+    select.Restore();
+    return bitmap;
+}
+
 bool UsesSystemPalette(int rasterCaps, int paletteSize) {
     return (rasterCaps & RC_PALETTE) != 0 && paletteSize == 256;
 }

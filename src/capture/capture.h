@@ -29,6 +29,11 @@ using DeviceCapsQuery = int(WINAPI*)(HDC, int);
 Picture CaptureWindowArea(HWND window, bool clientArea, int32_t left, int32_t top, int32_t width,
                           int32_t height, DeviceCapsQuery deviceCaps = &::GetDeviceCaps);
 
+// Copies width by height pixels of `source` from (x, y) into a new bitmap compatible with it,
+// with one BitBlt; the bitmap is selected into nothing when it is returned. Throws Failure
+// naming the call that failed, having released everything it acquired.
+UniqueBitmap CopyToNewBitmap(HDC source, int x, int y, int width, int height);
+
 // A form as the capture routines measure it: its window and a width and height in the form's
 // own units, with how many of those units make one pixel along each axis.
 struct FormExtent {

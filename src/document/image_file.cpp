@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/com.h"
+#include "platform/dib.h"
 #include "platform/failure.h"
 #include "platform/handles.h"
 
@@ -106,17 +107,6 @@ std::vector<std::byte> ReadWholeFile(const std::wstring& path) {
     return bytes;
 }
 
-UniqueBitmap CreateTopDownSection(int width, int height, void** bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
-}
-
 bool StartsWith(std::span<const std::byte> file, std::string_view magic) {
     return file.size() >= magic.size() && std::memcmp(file.data(), magic.data(), magic.size()) == 0;
 }
@@ -182,7 +172,7 @@ Picture DecodePicture(std::span<const std::byte> file) {
 
     void* bits = nullptr;
     UniqueBitmap section =
-        CreateTopDownSection(static_cast<int>(width), static_cast<int>(height), &bits);
+        CreateTopDownDib(static_cast<int>(width), static_cast<int>(height), &bits);
     if (!section || bits == nullptr) {
         throw Failure(L"内存不足，无法容纳 " + std::to_wstring(width) + L"×" +
                       std::to_wstring(height) + L" 像素的图片。");

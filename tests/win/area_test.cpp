@@ -8,6 +8,7 @@
 #include "area/feedback.h"
 #include "area/free_area.h"
 #include "platform/clipboard.h"
+#include "platform/dib.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "support.h"
@@ -20,10 +21,7 @@ namespace {
 class Canvas {
 public:
     Canvas(int width, int height) : m_width(width), m_height(height) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
-        m_bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS,
-                                          reinterpret_cast<void**>(&m_bits), nullptr, 0));
+        m_bitmap = CreateTopDownDib(width, height, reinterpret_cast<void**>(&m_bits));
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 m_bits[static_cast<size_t>(y) * width + x] = test::PatternColour(x, y);
@@ -54,17 +52,6 @@ private:
     UniqueDc m_memory;
     HGDIOBJ m_previous = nullptr;
 };
-
-int Differences(const test::Pixels& a, const test::Pixels& b) {
-    if (a.width != b.width || a.height != b.height) {
-        return -1;
-    }
-    int differ = 0;
-    for (size_t i = 0; i < a.data.size(); ++i) {
-        differ += a.data[i] != b.data[i];
-    }
-    return differ;
-}
 
 std::string Describe(const Rect& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
@@ -105,9 +92,9 @@ TEST(SelectionFeedbackTest, DrawingTwiceRestoresEveryPixel) {
     for (const Rect& rect : rects) {
         DrawSelectionFeedback(canvas.Dc(), rect);
         const test::Pixels drawn = canvas.Read();
-        changedOnce += Differences(drawn, before) > 0;
+        changedOnce += test::Differences(drawn, before) > 0;
         DrawSelectionFeedback(canvas.Dc(), rect);
-        ASSERT_EQ(Differences(canvas.Read(), before), 0) << Describe(rect);
+        ASSERT_EQ(test::Differences(canvas.Read(), before), 0) << Describe(rect);
     }
     // The non-empty ones did show something in between.
     EXPECT_GE(changedOnce, 300);
@@ -124,10 +111,10 @@ TEST(SelectionFeedbackTest, DrawingTwiceOnTheDisplayRestoresIt) {
                              Rect{width - 100, height - 50, width + 20, height + 20}}) {
         DrawSelectionFeedback(screen.get(), rect);
         ::GdiFlush();
-        EXPECT_GT(Differences(test::ReadScreen(whole), before), 0) << Describe(rect);
+        EXPECT_GT(test::Differences(test::ReadScreen(whole), before), 0) << Describe(rect);
         DrawSelectionFeedback(screen.get(), rect);
         ::GdiFlush();
-        EXPECT_EQ(Differences(test::ReadScreen(whole), before), 0) << Describe(rect);
+        EXPECT_EQ(test::Differences(test::ReadScreen(whole), before), 0) << Describe(rect);
     }
 }
 
@@ -203,8 +190,8 @@ TEST(SelectionFeedbackTest, WithoutGdiHandlesTheFrameIsStillDrawn) {
         DrawSelectionFeedback(canvas.Dc(), rect);
     }
     // The frame alone: the four sides less their corners, and nothing in the middle.
-    EXPECT_EQ(Differences(drawn, before), 2 * (160 - 2) + 2 * (120 - 2));
-    EXPECT_EQ(Differences(canvas.Read(), before), 0);
+    EXPECT_EQ(test::Differences(drawn, before), 2 * (160 - 2) + 2 * (120 - 2));
+    EXPECT_EQ(test::Differences(canvas.Read(), before), 0);
     // A context that is not one draws nothing and does not fail.
     DrawSelectionFeedback(nullptr, rect);
 }
@@ -261,7 +248,7 @@ TEST_F(CopyScreenAreaTest, ClipboardHoldsExactlyTheAreaOfTheScreen) {
         const test::Pixels got = ClipboardPixels();
         ASSERT_EQ(got.width, a.right - a.left) << Describe(a);
         ASSERT_EQ(got.height, a.bottom - a.top) << Describe(a);
-        EXPECT_EQ(Differences(got, expected), 0) << Describe(a);
+        EXPECT_EQ(test::Differences(got, expected), 0) << Describe(a);
         EXPECT_EQ(test::TextOnClipboard(), L"");
     }
 }
@@ -306,7 +293,7 @@ TEST_F(CopyScreenAreaTest, AClipboardHeldBrieflyElsewhereIsWaitedFor) {
     const AreaCopy copy =
         CopyScreenAreaToClipboard({screen.get(), 0, 0}, Owner(), 100, 100, 300, 250);
     ASSERT_EQ(copy.outcome, AreaCopy::Outcome::OnClipboard) << Narrow(copy.why);
-    EXPECT_EQ(Differences(ClipboardPixels(), expected), 0);
+    EXPECT_EQ(test::Differences(ClipboardPixels(), expected), 0);
 }
 
 TEST_F(CopyScreenAreaTest, AClipboardHeldTooLongKeepsTheBitmapAndItsContents) {
@@ -326,7 +313,7 @@ TEST_F(CopyScreenAreaTest, AClipboardHeldTooLongKeepsTheBitmapAndItsContents) {
         EXPECT_NE(copy.why.find(L"OpenClipboard"), std::wstring::npos);
         EXPECT_NE(copy.why.find(L"5"), std::wstring::npos);
         ASSERT_TRUE(copy.kept);
-        EXPECT_EQ(Differences(test::ReadBitmap(copy.kept.get()), expected), 0);
+        EXPECT_EQ(test::Differences(test::ReadBitmap(copy.kept.get()), expected), 0);
     }
     // The kept bitmap went with its owner; the clipboard still holds what it held.
     EXPECT_EQ(test::CountGdiObjects(), gdiBefore);

@@ -21,16 +21,6 @@ protected:
         ::MapWindowPoints(m_form.Hwnd(), HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
         return rect;
     }
-    static int Differences(const test::Pixels& a, const test::Pixels& b) {
-        if (a.width != b.width || a.height != b.height) {
-            return -1;
-        }
-        int differ = 0;
-        for (size_t i = 0; i < a.data.size(); ++i) {
-            differ += a.data[i] != b.data[i];
-        }
-        return differ;
-    }
 };
 
 TEST_F(CommandsTest, ClientAreaCaptureIsTheClientAreaAsShown) {
@@ -41,7 +31,7 @@ TEST_F(CommandsTest, ClientAreaCaptureIsTheClientAreaAsShown) {
     EXPECT_EQ(m_boxes.Count(), 0u);
     const Picture& picture = m_form.PicBmp().GetPicture();
     ASSERT_EQ(picture.SizeInPixels(), (Size{client.right - client.left, client.bottom - client.top}));
-    EXPECT_EQ(Differences(test::ReadBitmap(picture.Bitmap()), before), 0);
+    EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), before), 0);
     EXPECT_TRUE(m_form.ImageUnsaved());
 }
 
@@ -52,7 +42,7 @@ TEST_F(CommandsTest, CurrentWindowCaptureIncludesTheFrame) {
     m_form.RunCommand(ids::kMnuTitleBar);
     const Picture& picture = m_form.PicBmp().GetPicture();
     ASSERT_EQ(picture.SizeInPixels(), (Size{outer.right - outer.left, outer.bottom - outer.top}));
-    EXPECT_EQ(Differences(test::ReadBitmap(picture.Bitmap()), before), 0);
+    EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), before), 0);
     EXPECT_TRUE(m_form.ImageUnsaved());
     // The picture is now larger than the view, which lays itself out for it.
     EXPECT_TRUE(::IsWindowVisible(m_form.HScroll1().Hwnd()));

@@ -9,42 +9,6 @@
 
 namespace pw::test {
 
-TempFolder::TempFolder(const std::wstring& name) {
-    static int counter = 0;
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    m_path = std::wstring(temp) + name + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-             std::to_wstring(++counter);
-    RemoveTree(m_path);
-    ::CreateDirectoryW(m_path.c_str(), nullptr);
-}
-
-TempFolder::~TempFolder() {
-    RemoveTree(m_path);
-}
-
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring child = path + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileW(child.c_str());
-            }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(path.c_str());
-}
-
 void WriteFileText(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(path.c_str(), std::ios::binary);
     out << bytes;

@@ -8,26 +8,12 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "files.h"
 #include "main_window_fixture.h"
 #include "support.h"
 
 namespace pw::test {
 
-// A fresh folder under the temporary folder, removed with everything in it when the object
-// goes. `name` may hold spaces.
-class TempFolder {
-  public:
-    explicit TempFolder(const std::wstring& name = L"pw-desk");
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder();
-    [[nodiscard]] const std::wstring& Path() const { return m_path; }
-
-  private:
-    std::wstring m_path;
-};
-
-void RemoveTree(const std::wstring& path);
 void WriteFileText(const std::wstring& path, const std::string& bytes);
 [[nodiscard]] std::string ReadFileText(const std::wstring& path);
 [[nodiscard]] bool FileExists(const std::wstring& path);
@@ -83,7 +69,7 @@ class DesktopWindowTest : public ::testing::Test {
     void SetUp() override;
     FrmMainServices Services();
 
-    TempFolder m_folder;
+    ScratchFolder m_folder;
     TestSettingsKey m_key;
     SettingsStore m_settings{m_key.Path()};
     ScriptedMessageBoxes m_boxes;

@@ -9,6 +9,7 @@
 #include "desktop/wallpaper.h"
 #include "desktop_support.h"
 #include "document/image_file.h"
+#include "platform/dib.h"
 #include "platform/failure.h"
 #include "platform/program_folder.h"
 #include "platform/text.h"
@@ -73,7 +74,7 @@ bool Running(const StartedProcess& process) {
 }
 
 TEST(HelpViewerTest, ExitEndsOnlyTheViewerStartedLast) {
-    test::TempFolder folder(L"pw help viewer");
+    test::ScratchFolder folder(L"pw help viewer");
     test::WriteFileText(folder.Path() + L"\\readme.txt", "Pixelwren help\r\n");
     test::TestSettingsKey key;
     SettingsStore settings(key.Path());
@@ -184,11 +185,8 @@ TEST(PrintPageTest, PictureLandsAtItsScreenSizeCentredAndShrunkToFit) {
         const Picture picture =
             test::SolidPicture(c.pictureWidth, c.pictureHeight, RGB(200, 30, 40));
         UniqueDc page(::CreateCompatibleDC(nullptr));
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof info.bmiHeader, kWidth, -kHeight, 1, 32, BI_RGB};
         void* bits = nullptr;
-        UniqueBitmap surface(
-            ::CreateDIBSection(page.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        UniqueBitmap surface = CreateTopDownDib(kWidth, kHeight, &bits);
         SelectObjectGuard select(page.get(), surface.get());
         ::PatBlt(page.get(), 0, 0, kWidth, kHeight, WHITENESS);
         DrawPictureOnPage(page.get(), picture, 96, {{kWidth, kHeight}, 192, 192});
@@ -317,7 +315,7 @@ TEST_F(WallpaperTest, WritesTheFixedBitmapAndSetsIt) {
 }
 
 TEST(WallpaperFallbackTest, AFolderOfTheUsersOwnWhenTheFixedPathCannotBeWritten) {
-    test::TempFolder scratch;
+    test::ScratchFolder scratch(L"pw-desk");
     const Picture picture = test::SolidPicture(30, 20, RGB(10, 120, 230));
     test::ScriptedWallpaper wallpaper;
     auto write = [](const Picture& p, const std::wstring& path) {

@@ -32,13 +32,8 @@ std::wstring Caption(HWND window) {
     return text;
 }
 
-// The main window with file dialogs that a test answers, and a scratch folder for files.
-class DocumentTest : public test::MainWindowTest {
+class DocumentTest : public test::DocumentWindowTest {
   protected:
-    void SetUp() override {
-        test::MainWindowTest::SetUp();
-        m_form.SetFileDialogs(m_dialogs);
-    }
     HBITMAP Shown() { return m_form.PicBmp().GetPicture().Bitmap(); }
     void Capture() {
         m_form.RunCommand(ids::kMnuClient);
@@ -48,9 +43,6 @@ class DocumentTest : public test::MainWindowTest {
     bool Exists(const std::wstring& path) {
         return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
-
-    test::ScriptedFileDialogs m_dialogs;
-    test::ScratchFolder m_folder;
 };
 
 TEST_F(DocumentTest, OpenShowsThePictureWithItsNameAndSizeInTheCaption) {

@@ -5,8 +5,6 @@
 
 namespace pw::test {
 
-namespace {
-
 void RemoveTree(const std::wstring& folder) {
     WIN32_FIND_DATAW found{};
     const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
@@ -29,13 +27,11 @@ void RemoveTree(const std::wstring& folder) {
     ::RemoveDirectoryW(folder.c_str());
 }
 
-}  // namespace
-
-ScratchFolder::ScratchFolder() {
+ScratchFolder::ScratchFolder(const std::wstring& name) {
     static int counter = 0;
     wchar_t temp[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH + 1, temp);
-    m_path = std::wstring(temp) + L"pw-doc-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    m_path = std::wstring(temp) + name + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
              std::to_wstring(++counter);
     RemoveTree(m_path);
     ::CreateDirectoryW(m_path.c_str(), nullptr);

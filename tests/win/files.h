@@ -10,16 +10,17 @@
 #include <vector>
 
 #include "document/file_dialog.h"
+#include "main_window_fixture.h"
 
 namespace pw::test {
 
 using Bytes = std::vector<std::byte>;
 
 // A new, empty folder under the temporary folder, removed with everything in it when the
-// object goes.
+// object goes. `name` may hold spaces.
 class ScratchFolder {
   public:
-    ScratchFolder();
+    explicit ScratchFolder(const std::wstring& name = L"pw-doc");
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     ~ScratchFolder();
@@ -34,6 +35,8 @@ class ScratchFolder {
     std::wstring m_path;
 };
 
+// Removes a folder with everything in it, read-only files too.
+void RemoveTree(const std::wstring& folder);
 Bytes ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const Bytes& bytes);
 Bytes ToBytes(const std::string& text);
@@ -61,6 +64,17 @@ class ScriptedFileDialogs final : public FileDialogs {
     };
     std::deque<Answer> m_answers;
     std::vector<Asked> m_asked;
+};
+
+// The main window with file dialogs that a test answers, and a scratch folder for files.
+class DocumentWindowTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        m_form.SetFileDialogs(m_dialogs);
+    }
+    ScriptedFileDialogs m_dialogs;
+    ScratchFolder m_folder;
 };
 
 }  // namespace pw::test

@@ -50,17 +50,6 @@ void Key(WORD key) {
     ::SendInput(2, input, sizeof input[0]);
 }
 
-int Differences(const test::Pixels& a, const test::Pixels& b) {
-    if (a.width != b.width || a.height != b.height) {
-        return -1;
-    }
-    int differ = 0;
-    for (size_t i = 0; i < a.data.size(); ++i) {
-        differ += a.data[i] != b.data[i];
-    }
-    return differ;
-}
-
 class FreeAreaCaptureTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
@@ -153,7 +142,7 @@ TEST_F(FreeAreaCaptureTest, ArmedUntilEscapeWhichPutsEverythingBack) {
     };
     expectArmed("armed");
     // The snapshot shows the screen as it was.
-    EXPECT_EQ(Differences(test::ReadScreen(m_scene.ClientRectOnScreen()), scene), 0);
+    EXPECT_EQ(test::Differences(test::ReadScreen(m_scene.ClientRectOnScreen()), scene), 0);
     m_form.RunCommand(ids::kMnuDistrict);
     expectArmed("armed twice");
     AsUser([] {
@@ -210,12 +199,12 @@ TEST_F(FreeAreaCaptureTest, ADragLandsTheAreaInTheViewAndOnTheClipboard) {
         EXPECT_EQ(m_boxes.Count(), 0u);
         const Picture& picture = m_form.PicBmp().GetPicture();
         ASSERT_EQ(picture.SizeInPixels(), (Size{200, 150})) << d.from.x << "," << d.from.y;
-        EXPECT_EQ(Differences(test::ReadBitmap(picture.Bitmap()), expected), 0);
-        EXPECT_EQ(Differences(ClipboardPixels(), expected), 0);
+        EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), expected), 0);
+        EXPECT_EQ(test::Differences(ClipboardPixels(), expected), 0);
         EXPECT_EQ(::GetClipboardOwner(), m_form.Hwnd());
         EXPECT_TRUE(m_form.ImageUnsaved());
         // No feedback left on the screen.
-        EXPECT_EQ(Differences(test::ReadScreen(area), expected), 0);
+        EXPECT_EQ(test::Differences(test::ReadScreen(area), expected), 0);
         // The view is laid out again for the new picture: it fits, so no bar is shown.
         EXPECT_FALSE(::IsWindowVisible(m_form.HScroll1().Hwnd()));
         EXPECT_FALSE(::IsWindowVisible(m_form.VScroll1().Hwnd()));
@@ -320,7 +309,7 @@ TEST_F(FreeAreaCaptureTest, ABusyClipboardStillShowsTheCaptureAndSaysSo) {
         EXPECT_NE(m_boxes.Last().text.find(L"OpenClipboard"), std::wstring::npos);
         const Picture& picture = m_form.PicBmp().GetPicture();
         ASSERT_EQ(picture.SizeInPixels(), (Size{200, 150}));
-        EXPECT_EQ(Differences(test::ReadBitmap(picture.Bitmap()), expected), 0);
+        EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), expected), 0);
         EXPECT_TRUE(m_form.ImageUnsaved());
     }
     EXPECT_EQ(test::TextOnClipboard(), L"before");

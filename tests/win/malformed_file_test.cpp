@@ -188,15 +188,7 @@ std::vector<Sample> MakeCorpus(const test::ScratchFolder& folder) {
 }
 
 // Files the system cannot read at all: a folder, a file another program holds, a missing one.
-class MalformedFileTest : public test::MainWindowTest {
-  protected:
-    void SetUp() override {
-        test::MainWindowTest::SetUp();
-        m_form.SetFileDialogs(m_dialogs);
-    }
-    test::ScriptedFileDialogs m_dialogs;
-    test::ScratchFolder m_folder;
-};
+class MalformedFileTest : public test::DocumentWindowTest {};
 
 TEST_F(MalformedFileTest, EveryBadFileIsReportedAndTheViewStays) {
     std::vector<Sample> corpus = MakeCorpus(m_folder);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "platform/dib.h"
 #include "platform/handles.h"
 
 namespace pw::test {
@@ -22,15 +23,8 @@ namespace {
 
 Pixels ReadFromDc(HDC source, int x, int y, int width, int height) {
     Pixels pixels{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueBitmap section(::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueBitmap section = CreateTopDownDib(width, height, &bits);
     UniqueDc memory(::CreateCompatibleDC(source));
     if (!section || !memory) {
         return pixels;
@@ -53,6 +47,17 @@ Pixels ReadBitmap(HBITMAP bitmap) {
     UniqueDc memory(::CreateCompatibleDC(nullptr));
     SelectObjectGuard select(memory.get(), bitmap);
     return ReadFromDc(memory.get(), 0, 0, info.bmWidth, info.bmHeight);
+}
+
+int Differences(const Pixels& a, const Pixels& b) {
+    if (a.width != b.width || a.height != b.height) {
+        return -1;
+    }
+    int differ = 0;
+    for (size_t i = 0; i < a.data.size(); ++i) {
+        differ += a.data[i] != b.data[i];
+    }
+    return differ;
 }
 
 Pixels ReadScreen(const RECT& area) {
@@ -168,15 +173,8 @@ Picture SolidPicture(int width, int height, COLORREF colour) {
 }
 
 Picture PatternPicture(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueBitmap section(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueBitmap section = CreateTopDownDib(width, height, &bits);
     auto* words = static_cast<uint32_t*>(bits);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {

@@ -25,6 +25,8 @@ struct Pixels {
     [[nodiscard]] uint32_t At(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
 };
 Pixels ReadBitmap(HBITMAP bitmap);
+// How many pixels of two equally large images differ; -1 when their sizes differ.
+int Differences(const Pixels& a, const Pixels& b);
 Pixels ReadScreen(const RECT& area);
 inline uint32_t Rgb(COLORREF colour) {
     return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
