@@ -16,7 +16,7 @@
 
 #include "bench.h"
 #include "app/frm_main.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "area/feedback.h"
 #include "area/free_area.h"
 #include "platform/com.h"

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/frm_main.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "bench.h"
 #include "capture/capture.h"
 #include "platform/com.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "app/ids.h"
+#include "core/ids.h"
 
 namespace pw {
 

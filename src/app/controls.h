@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/commands.h"
-#include "app/window.h"
+#include "platform/window.h"
 #include "capture/picture.h"
 #include "core/units.h"
 #include "core/view_layout.h"

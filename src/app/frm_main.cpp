@@ -4,13 +4,15 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/commands.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "core/about_text.h"
 #include "core/captions.h"
 #include "core/document_names.h"
@@ -34,7 +36,7 @@ constexpr int kWheelLinePixels = 16;
 TwipsPerPixel ScreenUnits() {
     const HDC screen = ::GetDC(nullptr);
     const TwipsPerPixel units = TwipsPerPixelForDpi(::GetDeviceCaps(screen, LOGPIXELSX),
-                                                     ::GetDeviceCaps(screen, LOGPIXELSY));
+                                                    ::GetDeviceCaps(screen, LOGPIXELSY));
     ::ReleaseDC(nullptr, screen);
     return units;
 }
@@ -55,7 +57,8 @@ std::wstring NowAsText() {
 std::wstring ProgramName() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
             break;
@@ -77,8 +80,8 @@ HICON LoadProgramIcon(int size) {
 }
 
 HIMAGELIST CreateToolbarImages() {
-    HIMAGELIST list = ::ImageList_Create(kToolbarImageSize, kToolbarImageSize, ILC_COLOR24 | ILC_MASK,
-                                         kToolbarImageCount, 0);
+    HIMAGELIST list = ::ImageList_Create(kToolbarImageSize, kToolbarImageSize,
+                                         ILC_COLOR24 | ILC_MASK, kToolbarImageCount, 0);
     const auto strip = static_cast<HBITMAP>(
         ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ids::kToolbarBitmapResource),
                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -95,7 +98,7 @@ HIMAGELIST CreateToolbarImages() {
 // capture in between failed. A window minimised from the maximised state would come back
 // maximised from SW_SHOWNORMAL alone, so its placement is told to forget that.
 class RestoreNormalOnExit {
-public:
+  public:
     explicit RestoreNormalOnExit(HWND window) : m_window(window) {}
     RestoreNormalOnExit(const RestoreNormalOnExit&) = delete;
     RestoreNormalOnExit& operator=(const RestoreNormalOnExit&) = delete;
@@ -111,7 +114,7 @@ public:
         ::ShowWindow(m_window, SW_SHOWNORMAL);
     }
 
-private:
+  private:
     HWND m_window;
 };
 
@@ -138,7 +141,8 @@ FrmMain::FrmMain(MessageBoxes& boxes, SettingsStore& settings, FrmMainServices s
       m_shell(Either(services.shell, g_systemShell)),
       m_wallpaper(Either(services.wallpaper, g_systemWallpaper)),
       m_printDialogs(Either(services.printDialogs, g_systemPrintDialogs)),
-      m_programFolder(services.programFolder.empty() ? pw::ProgramFolder() : services.programFolder),
+      m_programFolder(services.programFolder.empty() ? pw::ProgramFolder()
+                                                     : services.programFolder),
       m_units(ScreenUnits()),
       m_systemUnits(m_units) {}
 
@@ -198,7 +202,8 @@ RECT FrmMain::StoredPlacement() const {
         ParsePlacementValue(ReadSetting(m_settings, L"MainHeight"), PlacementField::Height)};
     const std::vector<MonitorArea> monitors = m_monitors.Monitors();
     // A window stored on a monitor that is gone comes back where the user can see it.
-    const Rect shown = KeepOnScreen(WindowFromPlacement(placement, monitors, m_systemUnits), monitors);
+    const Rect shown =
+        KeepOnScreen(WindowFromPlacement(placement, monitors, m_systemUnits), monitors);
     return {shown.left, shown.top, shown.right, shown.bottom};
 }
 
@@ -227,7 +232,8 @@ void FrmMain::SaveWindowPlacement() {
                   {L"MainWidth", placement.width},
                   {L"MainHeight", placement.height}};
     for (const auto& value : values) {
-        m_settings.Write(ids::kSettingsSection, value.key, Widen(FormatPlacementValue(value.twips)));
+        m_settings.Write(ids::kSettingsSection, value.key,
+                         Widen(FormatPlacementValue(value.twips)));
     }
 }
 
@@ -302,7 +308,8 @@ void FrmMain::CreateControls() {
     const HWND self = Hwnd();
     m_toolbar1.Create(self, ids::kToolbar1, TwipsToPixels(kToolbarHeight, m_units.y));
     m_imageList1 = CreateToolbarImages();
-    m_toolbar1.AddPositions(ToolbarTable(), m_imageList1, ids::kToolbarCommandBase, DpiForWindow(self));
+    m_toolbar1.AddPositions(ToolbarTable(), m_imageList1, ids::kToolbarCommandBase,
+                            DpiForWindow(self));
     m_statusBar1.Create(self, ids::kStatusBar1);
     m_statusBar1.SetPanelText(1, kWelcomeText);
     m_statusBar1.SetPanel1Tip(kWelcomeText);
@@ -358,8 +365,8 @@ void FrmMain::mnuScreen_Click() {
 }
 
 void FrmMain::mnuAtiveWindow_Click() {
-    if (m_boxes.Show(Hwnd(), kDelayedCapturePrompt, kMessageTitle, MB_OKCANCEL | MB_ICONINFORMATION) !=
-        IDOK) {
+    if (m_boxes.Show(Hwnd(), kDelayedCapturePrompt, kMessageTitle,
+                     MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) {
         return;
     }
     {
@@ -477,7 +484,9 @@ void FrmMain::SelectionCancel() {
     RestoreNormalOnExit restore(Hwnd());
 }
 
-std::wstring FrmMain::GetFileName(const std::wstring& path) { return pw::GetFileName(path); }
+std::wstring FrmMain::GetFileName(const std::wstring& path) {
+    return pw::GetFileName(path);
+}
 
 // Opening replaces the picture but leaves ImageUnsaved: a capture replaced unsaved still counts
 // as unsaved at close.
@@ -488,8 +497,8 @@ void FrmMain::mnuOpen_Click() {
     }
     m_picBmp.SetPicture(LoadPictureFile(m_cdOpen.FileName()));
     const TwipsBox inner = ChildBox(m_picBmp.Hwnd(), m_units);
-    const std::wstring caption =
-        OpenedFileCaption(ProgramName(), GetFileName(m_cdOpen.FileName()), inner.width, inner.height);
+    const std::wstring caption = OpenedFileCaption(ProgramName(), GetFileName(m_cdOpen.FileName()),
+                                                   inner.width, inner.height);
     ::SetWindowTextW(Hwnd(), caption.c_str());
     Form_Resize();
 }
@@ -511,7 +520,9 @@ void FrmMain::mnusave_Click() {
     m_imageUnsaved = false;
 }
 
-void FrmMain::mnuClear_Click() { m_picBmp.SetPicture(Picture()); }
+void FrmMain::mnuClear_Click() {
+    m_picBmp.SetPicture(Picture());
+}
 
 namespace {
 
@@ -531,18 +542,60 @@ void FrmMain::mnuWallpaper_Click() {
     SetPictureAsWallpaper(m_picBmp.GetPicture(), WriteBitmapFile, m_wallpaper);
 }
 
-void FrmMain::mnuClearWall_Click() { ClearWallpaper(m_wallpaper); }
+void FrmMain::mnuClearWall_Click() {
+    ClearWallpaper(m_wallpaper);
+}
 
 void FrmMain::mnuprint_Click() {
     PrintPicture(Hwnd(), m_picBmp.GetPicture(), DpiForWindow(Hwnd()), m_printDialogs);
 }
 
 void FrmMain::mnuChinese_Click() {
-    ApplyLanguageFile(*this, m_programFolder + kLanguageFolder, kChineseLanguageFile);
+    ApplyLanguageFile(m_programFolder + kLanguageFolder, kChineseLanguageFile);
 }
 
 void FrmMain::mnuEnglish_Click() {
-    ApplyLanguageFile(*this, m_programFolder + kLanguageFolder, kEnglishLanguageFile);
+    ApplyLanguageFile(m_programFolder + kLanguageFolder, kEnglishLanguageFile);
+}
+
+namespace {
+
+// What each line of a language file sets, in the file's order: the window title, the first
+// status panel, then the menu items by name.
+constexpr const char* kLanguageTargets[kLanguageLines] = {
+    "FrmMain",      "StatusBar1",   "mnuFile",        "mnuOpen",     "mnusave",
+    "mnuWallpaper", "mnuClearWall", "mnuprint",       "mnuClear",    "mnuExit",
+    "mnuCapture",   "mnuScreen",    "mnuAtiveWindow", "mnuClient",   "mnuTitleBar",
+    "mnuScroll",    "mnuView",      "mnuMspaint",     "mnuLanguage", "mnuChinese",
+    "mnuEnglish",   "mnuDistrict",  "mnuhelp",        "mnuAbout",    "mnuHowto",
+};
+
+}  // namespace
+
+void FrmMain::ApplyLanguageFile(const std::wstring& folder, const std::wstring& fileName) {
+    const std::array<std::wstring, kLanguageLines> lines = ReadLanguageFile(folder + fileName);
+    std::wstring refused;
+    for (size_t i = 0; i < kLanguageLines; ++i) {
+        const char* target = kLanguageTargets[i];
+        bool taken = true;
+        if (std::strcmp(target, "FrmMain") == 0) {
+            taken = ::SetWindowTextW(Hwnd(), lines[i].c_str()) != FALSE;
+        } else if (std::strcmp(target, "StatusBar1") == 0) {
+            // The panel's tooltip repeats its text.
+            m_statusBar1.SetPanelText(1, lines[i]);
+            m_statusBar1.SetPanel1Tip(lines[i]);
+        } else {
+            taken = SetMenuCaption(Menu(), MenuTable(), target, lines[i]);
+        }
+        if (!taken) {
+            refused += (refused.empty() ? L"" : L"、") + Widen(target);
+        }
+    }
+    ::DrawMenuBar(Hwnd());
+    if (!refused.empty()) {
+        throw Failure(L"语言文件“" + folder + fileName + L"”中有些文字没有用上：" + refused +
+                      L"。");
+    }
 }
 
 void FrmMain::mnuHowto_Click() {
@@ -551,7 +604,8 @@ void FrmMain::mnuHowto_Click() {
 }
 
 void FrmMain::mnuAbout_Click() {
-    const AboutBox about = AboutForHelpCaption(Narrow(MenuCaption(Menu(), MenuTable(), "mnuHowto")));
+    const AboutBox about =
+        AboutForHelpCaption(Narrow(MenuCaption(Menu(), MenuTable(), "mnuHowto")));
     m_boxes.Show(Hwnd(), Widen(about.text), Widen(about.title), MB_OK | MB_ICONINFORMATION);
 }
 
@@ -597,7 +651,9 @@ void FrmMain::ReportFailure(UINT id, const std::wstring& cause) {
                  MB_OK | MB_ICONWARNING);
 }
 
-void FrmMain::OnEscapedException() { ::PostMessageW(Hwnd(), kReportEscapedException, 0, 0); }
+void FrmMain::OnEscapedException() {
+    ::PostMessageW(Hwnd(), kReportEscapedException, 0, 0);
+}
 
 // The view
 
@@ -641,12 +697,13 @@ void FrmMain::Form_Resize() {
 void FrmMain::ApplyLayout(const view::ViewLayout& layout) {
     const float hThickness = ChildBox(m_hScroll1.Hwnd(), m_units).height;
     const float vThickness = ChildBox(m_vScroll1.Hwnd(), m_units).width;
-    MoveChild(m_picScroll.Hwnd(),
-              {view::kViewportLeft, view::kViewportTop, layout.viewportWidth, layout.viewportHeight},
-              m_units);
+    MoveChild(
+        m_picScroll.Hwnd(),
+        {view::kViewportLeft, view::kViewportTop, layout.viewportWidth, layout.viewportHeight},
+        m_units);
     MoveChild(m_hScroll1.Hwnd(), {0.0f, layout.hBarTop, layout.hBarWidth, hThickness}, m_units);
-    MoveChild(m_vScroll1.Hwnd(), {layout.vBarLeft, view::kViewportTop, vThickness, layout.vBarHeight},
-              m_units);
+    MoveChild(m_vScroll1.Hwnd(),
+              {layout.vBarLeft, view::kViewportTop, vThickness, layout.vBarHeight}, m_units);
     m_hScroll1.Apply(layout.h, RoundToInt32(layout.viewportWidth));
     m_vScroll1.Apply(layout.v, RoundToInt32(layout.viewportHeight));
     MovePictureToScrollValues();
@@ -661,7 +718,8 @@ void FrmMain::MovePictureToScrollValues() {
     // uncovered strip is painted.
     const int x = TwipsToPixels(view::PictureOffsetFor(m_hScroll1.Value()), m_units.x);
     const int y = TwipsToPixels(view::PictureOffsetFor(m_vScroll1.Value()), m_units.y);
-    ::SetWindowPos(m_picBmp.Hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_picBmp.Hwnd(), nullptr, x, y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FrmMain::OnScroll(ScrollBar& bar, int code) {
@@ -765,19 +823,20 @@ void FrmMain::ApplyDpi(UINT dpi) {
     m_toolbar1.ScaleGaps(dpi);
     // Without a picture, PicBmp keeps its size in twips; a picture keeps its pixels.
     if (m_picBmp.GetPicture().Empty()) {
-        const RECT size = ToPixels({0, 0, view::kEmptyPictureWidth, view::kEmptyPictureHeight}, m_units);
+        const RECT size =
+            ToPixels({0, 0, view::kEmptyPictureWidth, view::kEmptyPictureHeight}, m_units);
         ::SetWindowPos(m_picBmp.Hwnd(), nullptr, 0, 0, size.right, size.bottom,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     // The bars take the new system thickness; the next layout places them.
     RECT h{};
     ::GetWindowRect(m_hScroll1.Hwnd(), &h);
-    ::SetWindowPos(m_hScroll1.Hwnd(), nullptr, 0, 0, h.right - h.left, MetricForDpi(SM_CYHSCROLL, dpi),
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_hScroll1.Hwnd(), nullptr, 0, 0, h.right - h.left,
+                   MetricForDpi(SM_CYHSCROLL, dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT v{};
     ::GetWindowRect(m_vScroll1.Hwnd(), &v);
-    ::SetWindowPos(m_vScroll1.Hwnd(), nullptr, 0, 0, MetricForDpi(SM_CXVSCROLL, dpi), v.bottom - v.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_vScroll1.Hwnd(), nullptr, 0, 0, MetricForDpi(SM_CXVSCROLL, dpi),
+                   v.bottom - v.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FrmMain::OnDpiChanged(UINT dpi, const RECT& suggested) {
@@ -860,7 +919,8 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnKeyDown(static_cast<UINT>(wParam));
             return 0;
         case WM_MOUSEWHEEL:
-            OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0);
+            OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam),
+                         (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0);
             return 0;
         case WM_MOUSEHWHEEL:
             OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), true);

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "app/controls.h"
-#include "app/window.h"
 #include "area/free_area.h"
 #include "capture/capture.h"
 #include "core/units.h"
@@ -22,6 +21,7 @@
 #include "platform/process.h"
 #include "platform/session.h"
 #include "platform/settings.h"
+#include "platform/window.h"
 
 namespace pw {
 
@@ -81,7 +81,7 @@ enum class MousePointer { Default, Crosshair };
 enum class ScaleMode { Twips, Pixels };
 
 class FrmMain : public Window, private SelectionEvents {
-public:
+  public:
     FrmMain(MessageBoxes& boxes, SettingsStore& settings, FrmMainServices services = {});
 
     // Creates the window with its menu, toolbar and controls, then runs the load: the start
@@ -108,6 +108,11 @@ public:
     void mnuMspaint_Click();
     void mnuChinese_Click();
     void mnuEnglish_Click();
+    // Reads folder & fileName (joined as they are) and gives each of the 25 targets its line;
+    // missing lines give empty texts. A file that cannot be read changes nothing and throws
+    // Failure naming it; a target that refuses its text keeps the old one, the others still
+    // change, and a Failure names it afterwards.
+    void ApplyLanguageFile(const std::wstring& folder, const std::wstring& fileName);
     // Help menu.
     void mnuHowto_Click();
     void mnuAbout_Click();
@@ -175,7 +180,7 @@ public:
 
     ~FrmMain() override;
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnEscapedException() override;
 
@@ -185,7 +190,7 @@ protected:
     void SelectionMouseUp(int button) override { Form_MouseUp(button); }
     void SelectionCancel() override;
 
-private:
+  private:
     void CreateControls();
     void Form_Load();
     // The stored placement as a rectangle in pixels on the monitors there are now.

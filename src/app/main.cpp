@@ -2,7 +2,7 @@
 #include <commctrl.h>
 
 #include "app/frm_main.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "platform/com.h"
 #include "platform/failure.h"
 

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "app/ids.h"
+#include "core/ids.h"
 #include "area/feedback.h"
 #include "capture/capture.h"
 #include "core/selection.h"

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/window.h"
+#include "platform/window.h"
 #include "capture/picture.h"
 #include "core/geometry.h"
 #include "platform/handles.h"

@@ -2,12 +2,9 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <limits>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/frm_main.h"
 #include "platform/failure.h"
 #include "platform/handles.h"
 #include "platform/text.h"
@@ -67,32 +64,6 @@ std::array<std::wstring, kLanguageLines> ReadLanguageFile(const std::wstring& pa
         texts[i].assign(lines[i].begin(), lines[i].end());
     }
     return texts;
-}
-
-void ApplyLanguageFile(FrmMain& form, const std::wstring& folder, const std::wstring& fileName) {
-    const std::array<std::wstring, kLanguageLines> lines = ReadLanguageFile(folder + fileName);
-    std::wstring refused;
-    for (size_t i = 0; i < kLanguageLines; ++i) {
-        const char* target = kLanguageTargets[i];
-        bool taken = true;
-        if (std::strcmp(target, "FrmMain") == 0) {
-            taken = ::SetWindowTextW(form.Hwnd(), lines[i].c_str()) != FALSE;
-        } else if (std::strcmp(target, "StatusBar1") == 0) {
-            // The panel's tooltip repeats its text.
-            form.StatusBar1().SetPanelText(1, lines[i]);
-            form.StatusBar1().SetPanel1Tip(lines[i]);
-        } else {
-            taken = SetMenuCaption(form.Menu(), MenuTable(), target, lines[i]);
-        }
-        if (!taken) {
-            refused += (refused.empty() ? L"" : L"、") + Widen(target);
-        }
-    }
-    ::DrawMenuBar(form.Hwnd());
-    if (!refused.empty()) {
-        throw Failure(L"语言文件“" + folder + fileName + L"”中有些文字没有用上：" + refused +
-                      L"。");
-    }
 }
 
 }  // namespace pw

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ids.h"
+#include "core/ids.h"
 #include "command_log.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "app/frm_main.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "capture/capture.h"
 #include "main_window_fixture.h"
 #include "support.h"

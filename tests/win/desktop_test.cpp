@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ids.h"
+#include "core/ids.h"
 #include "desktop/print.h"
 #include "desktop/programs.h"
 #include "desktop/wallpaper.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "core/geometry.h"
 #include "main_window_fixture.h"
 #include "platform/process.h"

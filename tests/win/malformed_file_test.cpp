@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "document/image_file.h"
 #include "files.h"
 #include "main_window_fixture.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/commands.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "main_window_fixture.h"
 
 namespace pw {

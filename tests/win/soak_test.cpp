@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "desktop_support.h"
 #include "files.h"
 #include "main_window_fixture.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/commands.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "capture/capture.h"
 #include "main_window_fixture.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_main.h"
-#include "app/ids.h"
+#include "core/ids.h"
 #include "main_window_fixture.h"
 #include "support.h"
 
