@@ -118,7 +118,8 @@ TEST_F(CommandsTest, DelayedCaptureTakesTheActiveWindowAndComesBackNormal) {
 TEST_F(CommandsTest, DelayedCaptureWithNoOtherActiveWindowKeepsThePicture) {
     m_form.RunCommand(ids::kMnuClient);
     const Picture before = Shown();
-    m_boxes.Answer(IDOK);
+    m_boxes.Answer(IDOK);  // the prompt
+    m_boxes.Answer(IDOK);  // the report
     m_form.RunCommand(ids::kMnuAtiveWindow);
     ASSERT_EQ(m_boxes.Count(), 2u);
     EXPECT_NE(m_boxes.Last().text.find(kNoOtherActiveWindow), std::wstring::npos);
@@ -133,6 +134,7 @@ TEST_F(CommandsTest, NothingToCaptureIsReportedAndChangesNothing) {
     ASSERT_TRUE(m_form.ImageUnsaved());
     ::ShowWindow(m_form.Hwnd(), SW_MINIMIZE);  // a minimised window has no client area
     test::PumpMessages(30);
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuClient);
     ASSERT_EQ(m_boxes.Count(), 1u);
     const std::wstring& text = m_boxes.Last().text;
@@ -145,6 +147,8 @@ TEST_F(CommandsTest, NothingToCaptureIsReportedAndChangesNothing) {
 TEST_F(CommandsTest, FailingPlatformCallsAreReportedAndChangeNothing) {
     const Picture before = Shown();
     const int objects = test::CountGdiObjects();
+    m_boxes.Answer(IDOK);
+    m_boxes.Answer(IDOK);
     {
         test::GdiExhaustion exhaustion;
         ASSERT_GT(exhaustion.Held(), 1000u);

@@ -163,6 +163,7 @@ TEST_F(LifecycleTest, CloseThatCannotStoreStillAsksAboutTheCapture) {
         FrmMain form(m_boxes, broken);
         ASSERT_TRUE(form.Create());
         ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+        m_boxes.Answer(IDOK);
         EXPECT_TRUE(form.Form_Unload());  // nothing to lose: it closes, after saying why
         ASSERT_EQ(m_boxes.Count(), 1u);
         EXPECT_NE(m_boxes.Last().text.find(L"RegCreateKeyEx"), std::wstring::npos) << m_boxes.Last().text;
@@ -232,6 +233,8 @@ TEST_F(LifecycleTest, AnyExceptionWhileClosingIsReportedAndKeepsTheCapture) {
 
     // The store fails with bad_alloc, then the question itself throws: both are reported and
     // the window stays with its capture.
+    m_boxes.Answer(IDOK);
+    m_boxes.Answer(IDOK);
     ::SendMessageW(form.Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(::IsWindow(form.Hwnd()));
     ASSERT_EQ(m_boxes.Count(), 2u);

@@ -201,6 +201,8 @@ TEST_F(MenuTest, ShortcutsReachTheirCommands) {
     keys[VK_LCONTROL] = 0x80;
     ::SetKeyboardState(keys);
     m_key.Set(L"MainLeft", L"777");
+    m_boxes.Answer(IDOK);
+    m_boxes.Answer(IDOK);
     for (const BYTE key : {'S', 'W', 'C', 'X', 'Q'}) {
         MSG message{m_form.Hwnd(), WM_KEYDOWN, key, 1};
         ::TranslateAcceleratorW(m_form.Hwnd(), m_form.Accelerators(), &message);

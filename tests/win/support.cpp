@@ -4,8 +4,11 @@
 #include <cstring>
 #include <cwchar>
 
+#include <gtest/gtest.h>
+
 #include "platform/dib.h"
 #include "platform/handles.h"
+#include "platform/text.h"
 
 namespace pw::test {
 
@@ -148,10 +151,17 @@ void PumpMessages(DWORD milliseconds) {
     } while (::GetTickCount64() < end);
 }
 
+ScriptedMessageBoxes::~ScriptedMessageBoxes() {
+    if (!m_answers.empty()) {
+        ADD_FAILURE() << m_answers.size() << " scripted message box answer(s) never asked for";
+    }
+}
+
 int ScriptedMessageBoxes::Show(HWND owner, const std::wstring& text, const std::wstring& title,
                                UINT style) {
     m_asked.push_back({owner, text, title, style});
     if (m_answers.empty()) {
+        ADD_FAILURE() << "a message box the test did not expect: " << Narrow(text);
         return IDCANCEL;
     }
     const int answer = m_answers.front();

@@ -62,7 +62,9 @@ private:
 // Dispatches the thread's messages for a while, so that windows paint.
 void PumpMessages(DWORD milliseconds);
 
-// Answers message boxes from a script and records what each asked.
+// Answers message boxes from a script and records what each asked. A box that the script
+// has no answer for fails the test (it is answered Cancel), and so does an answer still
+// unused when the object goes: every box a test meets is one it expected.
 class ScriptedMessageBoxes final : public MessageBoxes {
 public:
     struct Asked {
@@ -71,6 +73,10 @@ public:
         std::wstring title;
         UINT style;
     };
+    ScriptedMessageBoxes() = default;
+    ScriptedMessageBoxes(const ScriptedMessageBoxes&) = delete;
+    ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
+    ~ScriptedMessageBoxes() override;
     void Answer(int button) { m_answers.push_back(button); }
     int Show(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override;
     [[nodiscard]] const std::vector<Asked>& History() const { return m_asked; }

@@ -133,6 +133,7 @@ TEST_F(ToolbarTest, ClicksRunTheMenusCommandsAndReportTheirFailures) {
     // A failure from the toolbar is reported as from the menu.
     ::ShowWindow(m_form.Hwnd(), SW_MINIMIZE);
     test::PumpMessages(30);
+    m_boxes.Answer(IDOK);
     Click(8);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_NE(m_boxes.Last().text.find(L"“当前工作区”"), std::wstring::npos);
