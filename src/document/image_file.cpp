@@ -123,12 +123,8 @@ void RequireEndMarker(std::span<const std::byte> file) {
     // The PNG end chunk: length 0, "IEND", its checksum.
     const bool pngComplete =
         text.find(std::string_view("\0\0\0\0IEND\xAE\x42\x60\x82", 12)) != text.npos;
-    // A JPEG's last scan (the marker FF DA, which compressed data never holds) is followed by
-    // the end-of-image marker; an embedded thumbnail's end marker comes before it.
-    const size_t lastScan = text.rfind("\xFF\xDA");
-    const bool jpegComplete = lastScan != text.npos && text.find("\xFF\xD9", lastScan) != text.npos;
     if ((StartsWith(file, "\x89PNG\r\n\x1a\n") && !pngComplete) ||
-        (StartsWith(file, "\xFF\xD8") && !jpegComplete)) {
+        (StartsWith(file, "\xFF\xD8") && JpegEndMissing(text))) {
         throw Failure(L"图片文件不完整：它的结尾缺失了。");
     }
 }

@@ -72,11 +72,17 @@ TEST(ImageFileTest, SavedFilesOpenAgainWithTheirPixels) {
         ImageFormat format;
         const wchar_t* name;
         const char* magic;
-        int tolerance;  // per colour channel
+        int tolerance;         // per colour channel
+        std::string appended;  // after the file's end, as phones and editors append
     } cases[] = {
-        {ImageFormat::Bmp, L"a.bmp", "424D", 0},  // "BM"
-        {ImageFormat::Png, L"a.png", "89504E47", 0},
-        {ImageFormat::Jpeg, L"a.jpg", "FFD8FFE0", 24},
+        {ImageFormat::Bmp, L"a.bmp", "424D", 0, ""},  // "BM"
+        {ImageFormat::Png, L"a.png", "89504E47", 0, ""},
+        {ImageFormat::Jpeg, L"a.jpg", "FFD8FFE0", 24, ""},
+        // A video holding the bytes of JPEG markers: end, start, scan.
+        {ImageFormat::Jpeg, L"b.jpg", "FFD8FFE0", 24,
+         std::string("\0\0\0\x18"
+                     "ftypmp42\xFF\xD9\xFF\xD8\xFF\xDA\0\x0C",
+                     20)},
     };
     // An odd width, so that bitmap rows need padding.
     const Picture exact = test::PatternPicture(97, 61);
@@ -85,6 +91,10 @@ TEST(ImageFileTest, SavedFilesOpenAgainWithTheirPixels) {
         SCOPED_TRACE(c.magic);
         const Picture& original = c.tolerance == 0 ? exact : blocks;
         SavePictureFile(original, folder / c.name, c.format);
+        Bytes file = test::ReadBytes(folder / c.name);
+        const Bytes appended = test::ToBytes(c.appended);
+        file.insert(file.end(), appended.begin(), appended.end());
+        test::WriteBytes(folder / c.name, file);
         EXPECT_EQ(Magic(test::ReadBytes(folder / c.name)).substr(0, std::strlen(c.magic)), c.magic);
         const Picture opened = LoadPictureFile(folder / c.name);
         ASSERT_EQ(opened.SizeInPixels(), (Size{97, 61}));
@@ -100,7 +110,7 @@ TEST(ImageFileTest, SavedFilesOpenAgainWithTheirPixels) {
         }
         EXPECT_LE(worst, c.tolerance);
     }
-    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bmp", L"a.jpg", L"a.png"}));
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bmp", L"a.jpg", L"a.png", L"b.jpg"}));
 }
 
 // A TIFF of the picture, made by the system's own encoder.
