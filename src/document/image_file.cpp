@@ -60,14 +60,15 @@ ComPtr<IWICImagingFactory> ImagingFactory() {
 }
 
 std::vector<std::byte> ReadWholeFile(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const std::wstring extended = ExtendedLengthPath(path);
+    const DWORD attributes = ::GetFileAttributesW(extended.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         ThrowOpenFailure(path, DescribeFailedCall(L"GetFileAttributes", ::GetLastError()));
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         ThrowOpenFailure(path, L"这是一个文件夹，不是图片文件。");
     }
-    const HANDLE opened = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const HANDLE opened = ::CreateFileW(extended.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
         ThrowOpenFailure(path, DescribeFailedCall(L"CreateFile", ::GetLastError()));
