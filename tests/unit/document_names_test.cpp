@@ -30,13 +30,11 @@ TEST(GetFileNameTest, TakesWhatFollowsTheLastBackslash) {
     }
 }
 
-TEST(GetFileNameTest, HasNoLengthLimitAndLeavesTheCallersText) {
+TEST(GetFileNameTest, HasNoLengthLimit) {
     // Far beyond what a 16-bit counter could hold.
     const std::wstring name(70000, L'n');
     const std::wstring path = L"C:\\" + std::wstring(40000, L'd') + L"\\" + name;
-    const std::wstring copy = path;
     EXPECT_EQ(GetFileName(path), name);
-    EXPECT_EQ(path, copy);
     EXPECT_EQ(GetFileName(std::wstring(40000, L'x')), std::wstring(40000, L'x'));
 }
 
