@@ -491,7 +491,7 @@ std::wstring FrmMain::GetFileName(const std::wstring& path) {
 // Opening replaces the picture but leaves ImageUnsaved: a capture replaced unsaved still counts
 // as unsaved at close.
 void FrmMain::mnuOpen_Click() {
-    m_cdOpen.SetFilter(kImageFileFilter);
+    m_cdOpen.SetFilter(kOpenFileFilter);
     if (!m_cdOpen.ShowOpen(Hwnd())) {
         return;
     }
@@ -511,6 +511,10 @@ void FrmMain::mnusave_Click() {
     m_cdOpen.SetDefaultExt(kSaveDefaultExt);
     m_cdOpen.SetFlags(kSaveDialogFlags);
     m_cdOpen.SetFilter(kImageFileFilter);
+    // The open dialog's entries past these are formats that a save does not write.
+    if (m_cdOpen.FilterIndex() > kImageFileFilterEntries) {
+        m_cdOpen.SetFilterIndex(1);
+    }
     m_cdOpen.SetDialogTitle(kSaveDialogTitle);
     if (!m_cdOpen.ShowSave(Hwnd())) {
         return;

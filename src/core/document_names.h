@@ -8,9 +8,17 @@
 
 namespace pw {
 
-// The save and open dialogs' filter: pairs of a description and a pattern, separated by "|".
+// The save dialog's filter, the formats a save writes: pairs of a description and a pattern,
+// separated by "|".
 inline constexpr wchar_t kImageFileFilter[] =
     L"Bmp (*.bmp)|*.bmp|JPGE(*.jpg)|*.jpg|PNG (*.png)|*.png";
+inline constexpr int kImageFileFilterEntries = 3;
+// The open dialog's: the same entries, so that each keeps its index (which the shared dialog
+// carries from one to the other), then one for every format the open command reads.
+inline constexpr wchar_t kOpenFileFilter[] =
+    L"Bmp (*.bmp)|*.bmp|JPGE(*.jpg)|*.jpg|PNG (*.png)|*.png|"
+    L"所有图片(*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff)|"
+    L"*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff";
 
 // The part of `path` after its last backslash; the whole text when it has none. Only the
 // backslash separates folders: "/" and ":" are ordinary characters.

@@ -76,6 +76,12 @@ TEST(DocumentTextsTest, FilterAndProgramName) {
     const std::wstring filter = DialogFilterText(kImageFileFilter);
     EXPECT_EQ(filter,
               std::wstring(L"Bmp (*.bmp)\0*.bmp\0JPGE(*.jpg)\0*.jpg\0PNG (*.png)\0*.png\0\0", 55));
+    // The open dialog: the same entries at the same places, then every format that opens.
+    using namespace std::string_literals;
+    EXPECT_EQ(DialogFilterText(kOpenFileFilter),
+              filter.substr(0, 54) +
+                  L"所有图片(*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff)\0"
+                  L"*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff\0\0"s);
     EXPECT_EQ(WithoutExtension(L"Pixelwren.exe"), L"Pixelwren");
     EXPECT_EQ(WithoutExtension(L"pw.win.tests.exe"), L"pw.win.tests");
     EXPECT_EQ(WithoutExtension(L"noext"), L"noext");

@@ -70,7 +70,7 @@ TEST_F(DocumentTest, OpenShowsThePictureWithItsNameAndSizeInTheCaption) {
     ASSERT_EQ(m_dialogs.History().size(), 2u);
     const auto& asked = m_dialogs.History()[0];
     EXPECT_EQ(asked.kind, FileDialogKind::Open);
-    EXPECT_EQ(asked.request.filter, kImageFileFilter);
+    EXPECT_EQ(asked.request.filter, kOpenFileFilter);
     EXPECT_EQ(asked.request.filterIndex, 1);
     // Before any save the open dialog carries nothing else.
     EXPECT_EQ(asked.request.defaultExt, L"");
@@ -111,12 +111,24 @@ TEST_F(DocumentTest, SaveAsksWithItsSettingsWhichTheNextOpenCarries) {
     EXPECT_EQ(save.fileName, L"");
     // The open dialog sets only the filter; the rest is what the save left.
     EXPECT_EQ(m_dialogs.History()[1].kind, FileDialogKind::Open);
-    EXPECT_EQ(open.filter, kImageFileFilter);
+    EXPECT_EQ(open.filter, kOpenFileFilter);
     EXPECT_EQ(open.filterIndex, 3);
     EXPECT_EQ(open.defaultExt, L".BMP");
     EXPECT_EQ(open.flags, 6u);
     EXPECT_EQ(open.title, L"保存");
     EXPECT_EQ(open.fileName, path);
+
+    // A file opened with the entry of every picture chosen: the save dialog, which has no
+    // such entry, comes back to the first.
+    m_dialogs.Confirm(path, 4);
+    m_form.RunCommand(ids::kMnuOpen);
+    Capture();
+    m_dialogs.Cancel();
+    m_form.RunCommand(ids::kMnuSave);
+    ASSERT_EQ(m_dialogs.History().size(), 4u);
+    EXPECT_EQ(m_dialogs.History()[3].request.filter, kImageFileFilter);
+    EXPECT_EQ(m_dialogs.History()[3].request.filterIndex, 1);
+    EXPECT_EQ(m_boxes.Count(), 0u);
 }
 
 TEST_F(DocumentTest, SavedDataMatchesTheNameWhicheverEntryIsSelected) {
