@@ -14,6 +14,9 @@ namespace {
 // Large writes go in pieces; WriteFile takes a 32-bit count.
 constexpr size_t kWriteChunk = size_t{4} << 20;
 
+// The system's layout of what GetFileInformationByHandle fills in, the same on 32 and 64 bits.
+static_assert(sizeof(BY_HANDLE_FILE_INFORMATION) == 52);
+
 // What the target's attributes may pass on to the file that takes its place.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
