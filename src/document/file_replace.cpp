@@ -37,6 +37,7 @@ std::wstring Shown(const std::wstring& path) {
 struct Target {
     std::wstring path;  // extended-length
     bool exists = false;
+    bool resolved = false;  // the system named the file itself, past every link
     DWORD attributes = 0;
     DWORD links = 0;
 };
@@ -66,8 +67,8 @@ Target FindTarget(const std::wstring& userPath) {
     target.exists = true;
     target.attributes = information.dwFileAttributes;
     target.links = information.nNumberOfLinks;
-    // Wine answers only up to about MAX_PATH characters; a longer path is then used as it
-    // stands, which differs only where its last part is a link.
+    // A file the system does not name is written in place; Wine names one only up to about
+    // MAX_PATH characters.
     std::vector<wchar_t> resolved(target.path.size() + MAX_PATH);
     for (;;) {
         const DWORD length = ::GetFinalPathNameByHandleW(file.get(), resolved.data(),
@@ -78,6 +79,7 @@ Target FindTarget(const std::wstring& userPath) {
         }
         if (length < resolved.size()) {
             target.path.assign(resolved.data(), length);
+            target.resolved = true;
             break;
         }
         resolved.resize(length);
@@ -164,8 +166,9 @@ bool CopyContents(HANDLE from, HANDLE to, const wchar_t*& api, DWORD& error) {
 }
 
 // Other names of the same file (hard links) would keep the old data if another file took
-// its place, so the new bytes go into the file itself. Its old bytes wait in a scratch file
-// until the new ones are flushed, and go back if anything fails before.
+// its place, and so would the file behind a link that could not be followed by name; the
+// new bytes go into the file itself. Its old bytes wait in a scratch file until the new
+// ones are flushed, and go back if anything fails before.
 void WriteInPlace(const std::wstring& userPath, const Target& target,
                   std::span<const std::byte> data, const FileSystemCalls& calls) {
     const HANDLE opened = ::CreateFileW(target.path.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -265,7 +268,7 @@ void WriteFileReplacing(const std::wstring& path, std::span<const std::byte> dat
         ThrowSaveFailure(path,
                          L"文件是只读的。" + DescribeFailedCall(L"写入", ERROR_ACCESS_DENIED));
     }
-    if (target.links > 1) {
+    if (target.exists && (target.links > 1 || !target.resolved)) {
         WriteInPlace(path, target, data, calls);
         return;
     }
