@@ -243,7 +243,11 @@ void FrmMain::AskToSaveCapture(bool& cancel) {
     }
     switch (m_boxes.Show(Hwnd(), kSaveQuestion, ProgramName(), kSaveQuestionStyle)) {
         case IDYES:
-            // A save that fails throws; the close handling reports it and keeps the picture.
+            // After a discard the view holds nothing, and there is nothing left to save.
+            if (m_picBmp.GetPicture().Empty()) {
+                break;
+            }
+            // A save that fails throws; the caller reports it and keeps the picture.
             mnusave_Click();
             cancel = m_imageUnsaved;  // still unsaved: the user cancelled the save dialog
             break;
@@ -491,7 +495,13 @@ std::wstring FrmMain::GetFileName(const std::wstring& path) {
 // Opening replaces the picture but leaves ImageUnsaved: a capture replaced unsaved still counts
 // as unsaved at close.
 void FrmMain::mnuOpen_Click() {
-    m_cdOpen.SetFilter(kImageFileFilter);
+    // An unsaved capture is not replaced unasked: the question of the close comes first.
+    bool cancel = false;
+    AskToSaveCapture(cancel);
+    if (cancel) {
+        return;
+    }
+    m_cdOpen.SetFilter(kOpenFileFilter);
     if (!m_cdOpen.ShowOpen(Hwnd())) {
         return;
     }
@@ -511,6 +521,10 @@ void FrmMain::mnusave_Click() {
     m_cdOpen.SetDefaultExt(kSaveDefaultExt);
     m_cdOpen.SetFlags(kSaveDialogFlags);
     m_cdOpen.SetFilter(kImageFileFilter);
+    // The open dialog's entries past these are formats that a save does not write.
+    if (m_cdOpen.FilterIndex() > kImageFileFilterEntries) {
+        m_cdOpen.SetFilterIndex(1);
+    }
     m_cdOpen.SetDialogTitle(kSaveDialogTitle);
     if (!m_cdOpen.ShowSave(Hwnd())) {
         return;

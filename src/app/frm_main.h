@@ -199,8 +199,9 @@ class FrmMain : public Window, private SelectionEvents {
     // The end of the Windows session: whether it may go ahead now, and its outcome.
     [[nodiscard]] bool OnQueryEndSession();
     void OnEndSession(bool ending);
-    // The question about an unsaved capture, asked while the window closes; setting `cancel`
-    // keeps the window open.
+    // The question about an unsaved capture, asked while the window closes and before a file
+    // is opened in its place; setting `cancel` keeps the window open or the capture shown.
+    // A save that fails throws.
     void AskToSaveCapture(bool& cancel);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     [[nodiscard]] std::optional<LRESULT> OnNotify(const NMHDR& header, LPARAM lParam);

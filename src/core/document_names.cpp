@@ -93,4 +93,42 @@ ImageFormat SaveFormatFor(std::wstring_view path, int filterIndex) {
     }
 }
 
+bool JpegEndMissing(std::string_view file) {
+    const auto byte = [&](size_t at) { return static_cast<unsigned char>(file[at]); };
+    size_t at = 2;  // past the start marker
+    for (;;) {
+        // Scan data is skipped byte by byte: there an FF is followed by 00 (a data byte) or
+        // by a restart marker. Between segments a decoder skips stray bytes in the same way.
+        at = file.find('\xFF', at);
+        if (at == std::string_view::npos) {
+            return true;
+        }
+        do {
+            ++at;  // an FF may be followed by more FF bytes that fill
+        } while (at < file.size() && byte(at) == 0xFF);
+        if (at >= file.size()) {
+            return true;
+        }
+        const unsigned marker = byte(at++);
+        if (marker == 0xD9) {
+            return false;
+        }
+        // Markers without a length: a data byte FF 00, TEM, the restart markers, a start.
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            continue;
+        }
+        if (file.size() - at < 2) {
+            return true;
+        }
+        const size_t length = (size_t{byte(at)} << 8) | byte(at + 1);  // counts itself
+        if (length < 2) {
+            return false;
+        }
+        if (file.size() - at < length) {
+            return true;
+        }
+        at += length;
+    }
+}
+
 }  // namespace pw

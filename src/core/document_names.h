@@ -1,5 +1,6 @@
 // Texts of the document commands: a file's name from its path, the window caption after an
-// open, the file dialog's filter, and which image format a save writes.
+// open, the file dialogs' filters, and which image format a save writes; and where a JPEG
+// file's picture ends.
 #pragma once
 
 #include <string>
@@ -7,9 +8,17 @@
 
 namespace pw {
 
-// The save and open dialogs' filter: pairs of a description and a pattern, separated by "|".
+// The save dialog's filter, the formats a save writes: pairs of a description and a pattern,
+// separated by "|".
 inline constexpr wchar_t kImageFileFilter[] =
     L"Bmp (*.bmp)|*.bmp|JPGE(*.jpg)|*.jpg|PNG (*.png)|*.png";
+inline constexpr int kImageFileFilterEntries = 3;
+// The open dialog's: the same entries, so that each keeps its index (which the shared dialog
+// carries from one to the other), then one for every format the open command reads.
+inline constexpr wchar_t kOpenFileFilter[] =
+    L"Bmp (*.bmp)|*.bmp|JPGE(*.jpg)|*.jpg|PNG (*.png)|*.png|"
+    L"所有图片(*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff)|"
+    L"*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff";
 
 // The part of `path` after its last backslash; the whole text when it has none. Only the
 // backslash separates folders: "/" and ":" are ordinary characters.
@@ -40,5 +49,13 @@ enum class ImageFormat { Bmp, Jpeg, Png };
 // ".bmp", ".jpg", ".jpeg" or ".png" (any case); otherwise the selected filter entry does
 // (1 bitmap, 2 JPEG, 3 PNG; anything else a bitmap).
 ImageFormat SaveFormatFor(std::wstring_view path, int filterIndex);
+
+// Whether a JPEG file (its bytes, from its start marker FF D8) stops before the end of its
+// picture. The segments are walked by their lengths up to the first scan, so that a whole
+// JPEG inside one of them (an EXIF thumbnail) is passed over; the scan's data, with the
+// restart markers, further scans and tables of a progressive picture, must then reach the
+// end marker FF D9. What follows that marker (a phone's video, an editor's trailer) is not
+// read. A segment length below 2 is left for the decoder to judge: false.
+bool JpegEndMissing(std::string_view file);
 
 }  // namespace pw

@@ -50,6 +50,7 @@ class CommonDialog {
     void SetFilter(std::wstring filter) { m_state.filter = std::move(filter); }
     void SetDefaultExt(std::wstring extension) { m_state.defaultExt = std::move(extension); }
     void SetFlags(DWORD flags) { m_state.flags = flags; }
+    void SetFilterIndex(int index) { m_state.filterIndex = index; }
     void SetDialogTitle(std::wstring title) { m_state.title = std::move(title); }
 
     [[nodiscard]] const std::wstring& Filter() const { return m_state.filter; }

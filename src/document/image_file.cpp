@@ -60,14 +60,15 @@ ComPtr<IWICImagingFactory> ImagingFactory() {
 }
 
 std::vector<std::byte> ReadWholeFile(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const std::wstring extended = ExtendedLengthPath(path);
+    const DWORD attributes = ::GetFileAttributesW(extended.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         ThrowOpenFailure(path, DescribeFailedCall(L"GetFileAttributes", ::GetLastError()));
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         ThrowOpenFailure(path, L"这是一个文件夹，不是图片文件。");
     }
-    const HANDLE opened = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const HANDLE opened = ::CreateFileW(extended.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
         ThrowOpenFailure(path, DescribeFailedCall(L"CreateFile", ::GetLastError()));
@@ -123,12 +124,8 @@ void RequireEndMarker(std::span<const std::byte> file) {
     // The PNG end chunk: length 0, "IEND", its checksum.
     const bool pngComplete =
         text.find(std::string_view("\0\0\0\0IEND\xAE\x42\x60\x82", 12)) != text.npos;
-    // A JPEG's last scan (the marker FF DA, which compressed data never holds) is followed by
-    // the end-of-image marker; an embedded thumbnail's end marker comes before it.
-    const size_t lastScan = text.rfind("\xFF\xDA");
-    const bool jpegComplete = lastScan != text.npos && text.find("\xFF\xD9", lastScan) != text.npos;
     if ((StartsWith(file, "\x89PNG\r\n\x1a\n") && !pngComplete) ||
-        (StartsWith(file, "\xFF\xD8") && !jpegComplete)) {
+        (StartsWith(file, "\xFF\xD8") && JpegEndMissing(text))) {
         throw Failure(L"图片文件不完整：它的结尾缺失了。");
     }
 }

@@ -1,9 +1,9 @@
 # The document commands on the real program with the system's own dialogs: a capture saved
-# with Ctrl+S under a name typed without an extension, a JPEG opened through the open dialog,
-# and the question at close answered in its real message box.
+# with Ctrl+S under a name typed without an extension, a JPEG opened from the File menu over an
+# unsaved capture, and the question about it answered in its real message box, before the
+# open and at close.
 source "$(dirname "$0")/lib.sh"
 
-readonly CMD_OPEN=1101
 # The file dialogs' name field (cmb13) and type list (cmb1).
 readonly ID_FILE_NAME=1148 ID_FILE_TYPE=1136
 readonly FOLDER=$(winepath -w "$SCRATCH")
@@ -53,10 +53,15 @@ expect_eq "$(drv file-vs-grab "$(winepath -w "$SHOT")" "$(winepath -w "$SCRATCH/
   "pixels of the saved file that differ from the captured client area"
 drv wait-state "$MAIN" normal 2000 || fail "the main window is not back"
 
-step "open a JPEG through the open dialog, which carries the save dialog's title"
+step "capture again, then File, Open: the question comes first; No, and a JPEG opens"
 convert -size 64x48 xc:'#1E90FF' "$SCRATCH/photo.jpg"
-drv post-command "$MAIN" $CMD_OPEN
-DIALOG=$(drv wait-box "保存" 5000) || fail "no open dialog with the title the save left"
+drv command "$MAIN" $CMD_CLIENT
+menu_keys f o
+BOX=$(drv wait-box Pixelwren 5000) || fail "File, Open asked nothing about the unsaved capture"
+expect_eq "$(drv box-text "$BOX")" "$QUESTION" "question before the open"
+desktop_keys n
+# The open dialog carries the title the save dialog left.
+DIALOG=$(drv wait-box "保存" 5000) || fail "No showed no open dialog"
 type_file_name "$DIALOG" "$FOLDER\\photo.jpg"
 wait_until 10 caption_is "Pixelwren─[photo.jpg(960x720) ]" || fail "caption: '$(drv text "$MAIN")'"
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "core/document_names.h"
 
@@ -29,13 +30,11 @@ TEST(GetFileNameTest, TakesWhatFollowsTheLastBackslash) {
     }
 }
 
-TEST(GetFileNameTest, HasNoLengthLimitAndLeavesTheCallersText) {
+TEST(GetFileNameTest, HasNoLengthLimit) {
     // Far beyond what a 16-bit counter could hold.
     const std::wstring name(70000, L'n');
     const std::wstring path = L"C:\\" + std::wstring(40000, L'd') + L"\\" + name;
-    const std::wstring copy = path;
     EXPECT_EQ(GetFileName(path), name);
-    EXPECT_EQ(path, copy);
     EXPECT_EQ(GetFileName(std::wstring(40000, L'x')), std::wstring(40000, L'x'));
 }
 
@@ -77,6 +76,12 @@ TEST(DocumentTextsTest, FilterAndProgramName) {
     const std::wstring filter = DialogFilterText(kImageFileFilter);
     EXPECT_EQ(filter,
               std::wstring(L"Bmp (*.bmp)\0*.bmp\0JPGE(*.jpg)\0*.jpg\0PNG (*.png)\0*.png\0\0", 55));
+    // The open dialog: the same entries at the same places, then every format that opens.
+    using namespace std::string_literals;
+    EXPECT_EQ(DialogFilterText(kOpenFileFilter),
+              filter.substr(0, 54) +
+                  L"所有图片(*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff)\0"
+                  L"*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff\0\0"s);
     EXPECT_EQ(WithoutExtension(L"Pixelwren.exe"), L"Pixelwren");
     EXPECT_EQ(WithoutExtension(L"pw.win.tests.exe"), L"pw.win.tests");
     EXPECT_EQ(WithoutExtension(L"noext"), L"noext");
@@ -117,6 +122,58 @@ TEST(SaveFormatTest, ExtensionDecidesAndFilterEntryOtherwise) {
         // No entry or one that does not exist counts as the first.
         EXPECT_EQ(SaveFormatFor(c.name, 0), c.entry1) << name;
         EXPECT_EQ(SaveFormatFor(c.name, 4), c.entry1) << name;
+    }
+}
+
+// A JPEG as a camera writes it, in miniature: an EXIF segment holding a whole thumbnail,
+// tables whose bytes look like markers, a progressive picture's two scans with a restart
+// marker and stuffed FF bytes in their data, and the end marker.
+std::string Jpeg() {
+    using namespace std::string_literals;
+    return "\xFF\xD8"s
+           "\xFF\xE1\x00\x12"s
+           "Exif\0\0"s
+           "\xFF\xD8\xFF\xDA\x00\x02\x11\xFF\xD9\x00"s
+           "\xFF\xDB\x00\x06\x00\xFF\xD9\xFF"s
+           "\xFF\xC2\x00\x04\x08\x00"s
+           "\xFF\xDA\x00\x04\xFF\xDA"s
+           "\x12\xFF\x00\x34\xFF\xD0\x56"s
+           "\xFF\xC4\x00\x05\xFF\xD9\x00"s
+           "\xFF\xDA\x00\x03\x01"s
+           "\x78\xFF\x00\x9A"s
+           "\xFF\xD9"s;
+}
+
+TEST(JpegEndTest, TheMainPictureMustReachItsEndMarker) {
+    using namespace std::string_literals;
+    const std::string whole = Jpeg();
+    // What phones and editors append: a video, a trailer, another JPEG.
+    const std::string trailer =
+        "\0\0\0\x18"s
+        "ftypmp42"s
+        "\xFF\xD9\xFF\xD8\xFF\xDA\x00\x05"s;
+    const struct {
+        const char* what;
+        std::string file;
+        bool missing;
+    } cases[] = {
+        {"whole", whole, false},
+        {"with a trailer", whole + trailer, false},
+        {"with another JPEG after it", whole + whole.substr(0, 40), false},
+        {"fill bytes before the end marker", whole.substr(0, whole.size() - 1) + "\xFF\xD9"s,
+         false},
+        {"the end marker gone", whole.substr(0, whole.size() - 2), true},
+        {"the end marker gone, a thumbnail's left", whole.substr(0, 30), true},
+        {"nothing after the start marker", "\xFF\xD8"s, true},
+        {"a segment length below 2: for the decoder", "\xFF\xD8\xFF\xE0\x00\x01\x00"s, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(JpegEndMissing(c.file), c.missing) << c.what;
+    }
+    // Cut anywhere before its end, with or without a trailer that holds no end marker.
+    for (size_t size = 2; size < whole.size(); ++size) {
+        EXPECT_TRUE(JpegEndMissing(whole.substr(0, size))) << size;
+        EXPECT_TRUE(JpegEndMissing(whole.substr(0, size) + "ftyp\xFF\xD8\xFF\xDA"s)) << size;
     }
 }
 

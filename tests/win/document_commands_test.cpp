@@ -60,17 +60,20 @@ TEST_F(DocumentTest, OpenShowsThePictureWithItsNameAndSizeInTheCaption) {
     EXPECT_TRUE(::IsWindowVisible(m_form.HScroll1().Hwnd()));
     EXPECT_TRUE(::IsWindowVisible(m_form.VScroll1().Hwnd()));
     EXPECT_EQ(test::ReadBitmap(Shown()).At(320, 240) & 0xF0F0F0u, 0x0AC81Eu & 0xF0F0F0u);
-    // Opening over an unsaved capture keeps it counted as unsaved.
+    // Opening over an unsaved capture, answering No to the question, keeps it counted as
+    // unsaved.
     Capture();
+    m_boxes.Answer(IDNO);
     m_dialogs.Confirm(path);
     m_form.RunCommand(ids::kMnuOpen);
+    ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(), (Size{640, 480}));
     EXPECT_TRUE(m_form.ImageUnsaved());
 
     ASSERT_EQ(m_dialogs.History().size(), 2u);
     const auto& asked = m_dialogs.History()[0];
     EXPECT_EQ(asked.kind, FileDialogKind::Open);
-    EXPECT_EQ(asked.request.filter, kImageFileFilter);
+    EXPECT_EQ(asked.request.filter, kOpenFileFilter);
     EXPECT_EQ(asked.request.filterIndex, 1);
     // Before any save the open dialog carries nothing else.
     EXPECT_EQ(asked.request.defaultExt, L"");
@@ -80,12 +83,13 @@ TEST_F(DocumentTest, OpenShowsThePictureWithItsNameAndSizeInTheCaption) {
 
     // Cancelled, the next open changes nothing: not the view, not the caption.
     const HBITMAP before = Shown();
+    m_boxes.Answer(IDNO);
     m_dialogs.Cancel();
     m_form.RunCommand(ids::kMnuOpen);
     EXPECT_EQ(Shown(), before);
     EXPECT_EQ(Caption(m_form.Hwnd()), std::wstring(kProgram) + L"\u2500[photo.jpg(9600x7200) ]");
     EXPECT_EQ(m_dialogs.History()[2].request.fileName, path);  // it keeps the name
-    EXPECT_EQ(m_boxes.Count(), 0u);
+    EXPECT_EQ(m_boxes.Count(), 2u);
 }
 
 TEST_F(DocumentTest, SaveAsksWithItsSettingsWhichTheNextOpenCarries) {
@@ -111,12 +115,24 @@ TEST_F(DocumentTest, SaveAsksWithItsSettingsWhichTheNextOpenCarries) {
     EXPECT_EQ(save.fileName, L"");
     // The open dialog sets only the filter; the rest is what the save left.
     EXPECT_EQ(m_dialogs.History()[1].kind, FileDialogKind::Open);
-    EXPECT_EQ(open.filter, kImageFileFilter);
+    EXPECT_EQ(open.filter, kOpenFileFilter);
     EXPECT_EQ(open.filterIndex, 3);
     EXPECT_EQ(open.defaultExt, L".BMP");
     EXPECT_EQ(open.flags, 6u);
     EXPECT_EQ(open.title, L"保存");
     EXPECT_EQ(open.fileName, path);
+
+    // A file opened with the entry of every picture chosen: the save dialog, which has no
+    // such entry, comes back to the first.
+    m_dialogs.Confirm(path, 4);
+    m_form.RunCommand(ids::kMnuOpen);
+    Capture();
+    m_dialogs.Cancel();
+    m_form.RunCommand(ids::kMnuSave);
+    ASSERT_EQ(m_dialogs.History().size(), 4u);
+    EXPECT_EQ(m_dialogs.History()[3].request.filter, kImageFileFilter);
+    EXPECT_EQ(m_dialogs.History()[3].request.filterIndex, 1);
+    EXPECT_EQ(m_boxes.Count(), 0u);
 }
 
 TEST_F(DocumentTest, SavedDataMatchesTheNameWhicheverEntryIsSelected) {
@@ -177,71 +193,93 @@ TEST_F(DocumentTest, FailedSaveSaysWhyAndKeepsFileAndFlag) {
     EXPECT_EQ(test::ReadBytes(path), test::ToBytes("older picture"));
 }
 
-// The question at close, answered every way; the save it may start answered every way too.
-TEST_F(DocumentTest, CloseQuestionMatrix) {
+// The question about an unsaved capture, at close and before an open, answered every way;
+// the save it may start answered every way too.
+TEST_F(DocumentTest, SaveQuestionMatrix) {
     struct Case {
         const char* what;
         bool capture;
-        int answer;                                              // to the question
+        bool discard;                                            // Cancel capture after it
+        int answer;                                              // to the question; 0: none
         std::function<void(test::ScriptedFileDialogs&)> dialog;  // scripts the save dialog
-        bool closes;
+        bool goesAhead;  // the window closes, or the file opens
         bool unsavedAfter;
         bool fileWritten;
-        size_t boxes;  // the question, and a report
+        bool reported;  // a box after the question says why the save failed
     };
     const std::wstring target = m_folder / L"at-close.bmp";
     const std::wstring readOnly = m_folder / L"read-only.bmp";
     test::WriteBytes(readOnly, test::ToBytes("keep me"));
     ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::wstring photo = m_folder / L"photo.bmp";
+    SavePictureFile(test::SolidPicture(40, 30, RGB(10, 200, 30)), photo, ImageFormat::Bmp);
+    const auto save = [&](test::ScriptedFileDialogs& d) { d.Confirm(target); };
+    const auto cancel = [](test::ScriptedFileDialogs& d) { d.Cancel(); };
+    const auto fail = [&](test::ScriptedFileDialogs& d) { d.Confirm(readOnly); };
     const Case cases[] = {
-        {"nothing unsaved", false, 0, nullptr, true, false, false, 0},
-        {"yes, saved", true, IDYES, [&](test::ScriptedFileDialogs& d) { d.Confirm(target); }, true,
-         false, true, 1},
-        {"yes, save cancelled", true, IDYES, [](test::ScriptedFileDialogs& d) { d.Cancel(); },
-         false, true, false, 1},
-        {"yes, save failed", true, IDYES,
-         [&](test::ScriptedFileDialogs& d) { d.Confirm(readOnly); }, false, true, false, 2},
-        {"no", true, IDNO, nullptr, true, true, false, 1},
-        {"cancel", true, IDCANCEL, nullptr, false, true, false, 1},
+        {"nothing unsaved", false, false, 0, nullptr, true, false, false, false},
+        {"yes, saved", true, false, IDYES, save, true, false, true, false},
+        {"yes, save cancelled", true, false, IDYES, cancel, false, true, false, false},
+        {"yes, save failed", true, false, IDYES, fail, false, true, false, true},
+        {"no", true, false, IDNO, nullptr, true, true, false, false},
+        {"cancel", true, false, IDCANCEL, nullptr, false, true, false, false},
+        {"yes after a discard, nothing to save", true, true, IDYES, nullptr, true, true, false,
+         false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ::DeleteFileW(target.c_str());
-        test::ScriptedMessageBoxes boxes;
-        test::ScriptedFileDialogs dialogs;
-        FrmMain form(boxes, m_settings);
-        ASSERT_TRUE(form.Create());
-        ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
-        form.SetFileDialogs(dialogs);
-        if (c.capture) {
-            form.RunCommand(ids::kMnuClient);
-        }
-        const HBITMAP picture = form.PicBmp().GetPicture().Bitmap();
-        boxes.Answer(c.answer);
-        if (c.dialog) {
-            c.dialog(dialogs);
-        }
-        EXPECT_EQ(form.Form_Unload(), c.closes);
-        EXPECT_EQ(form.ImageUnsaved(), c.unsavedAfter);
-        EXPECT_EQ(Exists(target), c.fileWritten);
-        ASSERT_EQ(boxes.Count(), c.boxes);
-        if (c.boxes > 0) {
-            const auto& question = boxes.History()[0];
-            EXPECT_EQ(question.text, L"  文件还没有保存，您要保存吗?");
-            EXPECT_EQ(question.title, kProgram);
-            EXPECT_EQ(question.style, 67u);  // Yes/No/Cancel, information, Yes the default
-            EXPECT_EQ(question.owner, form.Hwnd());
-        }
-        if (c.boxes > 1) {
-            EXPECT_NE(boxes.Last().text.find(readOnly), std::wstring::npos)
-                << Narrow(boxes.Last().text);
-        }
-        if (!c.closes) {
-            EXPECT_EQ(form.PicBmp().GetPicture().Bitmap(), picture);  // the picture stays
-        }
-        if (c.fileWritten) {
-            EXPECT_EQ(LoadPictureFile(target).SizeInPixels(),
-                      form.PicBmp().GetPicture().SizeInPixels());
+    for (const bool opening : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(opening ? "open: " : "close: ") + c.what);
+            ::DeleteFileW(target.c_str());
+            test::ScriptedMessageBoxes boxes;
+            test::ScriptedFileDialogs dialogs;
+            FrmMain form(boxes, m_settings);
+            ASSERT_TRUE(form.Create());
+            ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+            form.SetFileDialogs(dialogs);
+            if (c.capture) {
+                form.RunCommand(ids::kMnuClient);
+            }
+            const Size captured = form.PicBmp().GetPicture().SizeInPixels();
+            if (c.discard) {
+                form.RunCommand(ids::kMnuClear);
+            }
+            const HBITMAP picture = form.PicBmp().GetPicture().Bitmap();
+            if (c.answer != 0) {
+                boxes.Answer(c.answer);
+            }
+            if (c.reported) {
+                boxes.Answer(IDOK);
+            }
+            if (c.dialog) {
+                c.dialog(dialogs);
+            }
+            if (opening) {
+                dialogs.Confirm(photo);
+                form.RunCommand(ids::kMnuOpen);
+                EXPECT_EQ(form.PicBmp().GetPicture().SizeInPixels() == (Size{40, 30}), c.goesAhead);
+            } else {
+                EXPECT_EQ(form.Form_Unload(), c.goesAhead);
+            }
+            EXPECT_EQ(form.ImageUnsaved(), c.unsavedAfter);
+            EXPECT_EQ(Exists(target), c.fileWritten);
+            EXPECT_EQ(boxes.Count(), (c.answer != 0 ? 1u : 0u) + (c.reported ? 1u : 0u));
+            if (c.answer != 0 && boxes.Count() > 0) {
+                const auto& question = boxes.History()[0];
+                EXPECT_EQ(question.text, L"  文件还没有保存，您要保存吗?");
+                EXPECT_EQ(question.title, kProgram);
+                EXPECT_EQ(question.style, 67u);  // Yes/No/Cancel, information, Yes the default
+                EXPECT_EQ(question.owner, form.Hwnd());
+            }
+            if (c.reported) {
+                EXPECT_NE(boxes.Last().text.find(readOnly), std::wstring::npos)
+                    << Narrow(boxes.Last().text);
+            }
+            if (!c.goesAhead) {
+                EXPECT_EQ(form.PicBmp().GetPicture().Bitmap(), picture);  // the picture stays
+            }
+            if (c.fileWritten && Exists(target)) {
+                EXPECT_EQ(LoadPictureFile(target).SizeInPixels(), captured);
+            }
         }
     }
     EXPECT_EQ(test::ReadBytes(readOnly), test::ToBytes("keep me"));

@@ -72,11 +72,17 @@ TEST(ImageFileTest, SavedFilesOpenAgainWithTheirPixels) {
         ImageFormat format;
         const wchar_t* name;
         const char* magic;
-        int tolerance;  // per colour channel
+        int tolerance;         // per colour channel
+        std::string appended;  // after the file's end, as phones and editors append
     } cases[] = {
-        {ImageFormat::Bmp, L"a.bmp", "424D", 0},  // "BM"
-        {ImageFormat::Png, L"a.png", "89504E47", 0},
-        {ImageFormat::Jpeg, L"a.jpg", "FFD8FFE0", 24},
+        {ImageFormat::Bmp, L"a.bmp", "424D", 0, ""},  // "BM"
+        {ImageFormat::Png, L"a.png", "89504E47", 0, ""},
+        {ImageFormat::Jpeg, L"a.jpg", "FFD8FFE0", 24, ""},
+        // A video holding the bytes of JPEG markers: end, start, scan.
+        {ImageFormat::Jpeg, L"b.jpg", "FFD8FFE0", 24,
+         std::string("\0\0\0\x18"
+                     "ftypmp42\xFF\xD9\xFF\xD8\xFF\xDA\0\x0C",
+                     20)},
     };
     // An odd width, so that bitmap rows need padding.
     const Picture exact = test::PatternPicture(97, 61);
@@ -85,6 +91,10 @@ TEST(ImageFileTest, SavedFilesOpenAgainWithTheirPixels) {
         SCOPED_TRACE(c.magic);
         const Picture& original = c.tolerance == 0 ? exact : blocks;
         SavePictureFile(original, folder / c.name, c.format);
+        Bytes file = test::ReadBytes(folder / c.name);
+        const Bytes appended = test::ToBytes(c.appended);
+        file.insert(file.end(), appended.begin(), appended.end());
+        test::WriteBytes(folder / c.name, file);
         EXPECT_EQ(Magic(test::ReadBytes(folder / c.name)).substr(0, std::strlen(c.magic)), c.magic);
         const Picture opened = LoadPictureFile(folder / c.name);
         ASSERT_EQ(opened.SizeInPixels(), (Size{97, 61}));
@@ -100,7 +110,7 @@ TEST(ImageFileTest, SavedFilesOpenAgainWithTheirPixels) {
         }
         EXPECT_LE(worst, c.tolerance);
     }
-    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bmp", L"a.jpg", L"a.png"}));
+    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"a.bmp", L"a.jpg", L"a.png", L"b.jpg"}));
 }
 
 // A TIFF of the picture, made by the system's own encoder.
@@ -205,7 +215,9 @@ TEST(ImageFileTest, BitmapFileIs24BitBottomUpWithConsistentHeaders) {
 // Replacement calls that fail as a full disk or a busy file would.
 class FailingCalls final : public FileSystemCalls {
   public:
-    enum class Step { Write, Flush, Replace };
+    // ReplaceHalfway: the old file has moved to the backup name when the new one fails to
+    // take its place.
+    enum class Step { Write, Flush, Replace, ReplaceHalfway };
     FailingCalls(Step step, DWORD error) : m_step(step), m_error(error) {}
     BOOL Write(HANDLE file, const void* data, DWORD size, DWORD* written) const override {
         if (m_step != Step::Write) {
@@ -223,9 +235,12 @@ class FailingCalls final : public FileSystemCalls {
         ::SetLastError(m_error);
         return FALSE;
     }
-    BOOL Replace(const wchar_t* finished, const wchar_t* target) const override {
-        if (m_step != Step::Replace) {
-            return FileSystemCalls::Replace(finished, target);
+    BOOL Replace(const wchar_t* target, const wchar_t* finished,
+                 const wchar_t* backup) const override {
+        if (m_step == Step::ReplaceHalfway) {
+            ::MoveFileExW(target, backup, MOVEFILE_REPLACE_EXISTING);
+        } else if (m_step != Step::Replace) {
+            return FileSystemCalls::Replace(target, finished, backup);
         }
         ::SetLastError(m_error);
         return FALSE;
@@ -252,19 +267,30 @@ TEST(FileReplaceTest, EveryFailedSaveLeavesTheOldFileAsItWas) {
         {"flush fails", L"old.bmp", FailingCalls::Step::Flush, ERROR_WRITE_FAULT,
          L"FlushFileBuffers"},
         {"replace refused", L"old.bmp", FailingCalls::Step::Replace, ERROR_ACCESS_DENIED,
-         L"MoveFileEx"},
+         L"ReplaceFile"},
+        {"new file not moved in", L"old.bmp", FailingCalls::Step::ReplaceHalfway,
+         ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, L"ReplaceFile"},
         {"read-only file", L"readonly.bmp", FailingCalls::Step::Write, 0, L"只读"},
-        {"busy file", L"busy.bmp", FailingCalls::Step::Write, 0, L"MoveFileEx"},
-        {"missing folder", L"no such folder\\old.bmp", FailingCalls::Step::Write, 0,
-         L"GetFileAttributes"},
+        {"busy file", L"busy.bmp", FailingCalls::Step::Write, 0, L"ReplaceFile"},
+        {"missing folder", L"no such folder\\old.bmp", FailingCalls::Step::Write, 0, L"CreateFile"},
+        {"a name the system refuses", L"a|b.bmp", FailingCalls::Step::Write, 0, L"CreateFile"},
         {"a folder of that name", L"folder.bmp", FailingCalls::Step::Write, 0, L"文件夹"},
+        // Written in place, so the old bytes are put back.
+        {"hard link, disk full", L"linked.bmp", FailingCalls::Step::Write, ERROR_DISK_FULL,
+         L"WriteFile"},
+        {"hard link, flush fails", L"linked.bmp", FailingCalls::Step::Flush, ERROR_WRITE_FAULT,
+         L"FlushFileBuffers"},
     };
+    const std::vector<std::wstring> kept = {L"old.bmp", L"readonly.bmp", L"busy.bmp", L"linked.bmp",
+                                            L"linked too.bmp"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::ScratchFolder folder;
-        for (const wchar_t* name : {L"old.bmp", L"readonly.bmp", L"busy.bmp"}) {
+        for (const wchar_t* name : {L"old.bmp", L"readonly.bmp", L"busy.bmp", L"linked.bmp"}) {
             test::WriteBytes(folder / name, old);
         }
+        ASSERT_TRUE(::CreateHardLinkW((folder / L"linked too.bmp").c_str(),
+                                      (folder / L"linked.bmp").c_str(), nullptr));
         ::SetFileAttributesW((folder / L"readonly.bmp").c_str(), FILE_ATTRIBUTE_READONLY);
         ::CreateDirectoryW((folder / L"folder.bmp").c_str(), nullptr);
         ::CreateDirectoryW((folder / L"folder.bmp\\inside").c_str(), nullptr);
@@ -287,7 +313,7 @@ TEST(FileReplaceTest, EveryFailedSaveLeavesTheOldFileAsItWas) {
         }
         busy.reset();
         EXPECT_EQ(folder.Names(), before);  // no unfinished file left behind
-        for (const wchar_t* name : {L"old.bmp", L"readonly.bmp", L"busy.bmp"}) {
+        for (const std::wstring& name : kept) {
             EXPECT_EQ(test::ReadBytes(folder / name), old) << Narrow(name);
         }
     }
@@ -296,12 +322,39 @@ TEST(FileReplaceTest, EveryFailedSaveLeavesTheOldFileAsItWas) {
 TEST(FileReplaceTest, ReplacesAnExistingFileAndCreatesANewOne) {
     test::ScratchFolder folder;
     test::WriteBytes(folder / L"old.bmp", test::ToBytes(std::string(100000, 'o')));
+    ::SetFileAttributesW((folder / L"old.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    test::WriteBytes(folder / L"linked.bmp", test::ToBytes("old"));
+    ASSERT_TRUE(::CreateHardLinkW((folder / L"linked too.bmp").c_str(),
+                                  (folder / L"linked.bmp").c_str(), nullptr));
+    // A name of 254 characters, one short of the limit of a name.
+    const std::wstring longName = std::wstring(250, L'n') + L".bmp";
+    // A path far beyond MAX_PATH, in folders that only a "\\?\" path can make everywhere.
+    std::wstring deep = folder.Path();
+    for (int level = 0; level < 3; ++level) {
+        deep += L"\\" + std::wstring(120, L'd');
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    }
+    deep += L"\\deep.bmp";
+
     const Bytes data = test::ToBytes(std::string(9 << 20, 'n'));  // more than one piece
     WriteFileReplacing(folder / L"old.bmp", data);
     WriteFileReplacing(folder / L"new.bmp", test::ToBytes("new"));
+    WriteFileReplacing(folder / L"linked.bmp", test::ToBytes("new"));
+    for (const std::wstring& path : {folder / longName, deep}) {
+        WriteFileReplacing(path, test::ToBytes("first"));
+        WriteFileReplacing(path, test::ToBytes("second"));  // replacing it
+        EXPECT_EQ(test::ReadBytes(L"\\\\?\\" + path), test::ToBytes("second"));
+    }
     EXPECT_EQ(test::ReadBytes(folder / L"old.bmp"), data);
+    EXPECT_EQ(::GetFileAttributesW((folder / L"old.bmp").c_str()) & FILE_ATTRIBUTE_HIDDEN,
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(test::ReadBytes(folder / L"new.bmp"), test::ToBytes("new"));
-    EXPECT_EQ(folder.Names(), (std::vector<std::wstring>{L"new.bmp", L"old.bmp"}));
+    // Every name of a file shows what was saved under one of them.
+    EXPECT_EQ(test::ReadBytes(folder / L"linked.bmp"), test::ToBytes("new"));
+    EXPECT_EQ(test::ReadBytes(folder / L"linked too.bmp"), test::ToBytes("new"));
+    EXPECT_EQ(folder.Names(),
+              (std::vector<std::wstring>{std::wstring(120, L'd'), L"linked too.bmp", L"linked.bmp",
+                                         L"new.bmp", longName, L"old.bmp"}));
 }
 
 }  // namespace
