@@ -363,14 +363,14 @@ TEST_F(FreeAreaCaptureTest, EveryOtherEndOfTheSnapshotCancelsAsEscDoes) {
     };
     for (const auto& e : ends) {
         SCOPED_TRACE(e.way);
-        const int gdiObjects = test::CountGdiObjects();
         Arm();
         e.end(m_form.Snapshot().Hwnd());
         WaitUntilOver();
         ExpectIdle();
         EXPECT_FALSE(m_form.ImageUnsaved());
-        // The snapshot's bitmap is gone with it.
-        EXPECT_EQ(test::CountGdiObjects(), gdiObjects);
+        // The snapshot's bitmap is freed with it. (Counting GDI objects cannot tell: Wine
+        // keeps some the first time a process's window is restored or shows the crosshair.)
+        EXPECT_EQ(m_form.Snapshot().Source().dc, nullptr);
         // Armed again, as if nothing had happened.
         Arm();
         EXPECT_EQ(::GetCapture(), m_form.Snapshot().Hwnd());
