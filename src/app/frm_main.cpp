@@ -30,6 +30,8 @@ namespace pw {
 namespace {
 
 constexpr UINT kReportEscapedException = WM_APP + 1;
+// The main window became active while a free-area capture was armed.
+constexpr UINT kActivatedWhileArmed = WM_APP + 2;
 // Pixels that one wheel "line" scrolls; the wheel moves by the user's lines per notch.
 constexpr int kWheelLinePixels = 16;
 
@@ -124,6 +126,18 @@ SystemProgramStarter g_systemPrograms;
 SystemShellLauncher g_systemShell;
 SystemWallpaperSetter g_systemWallpaper;
 SystemPrintDialogs g_systemPrintDialogs;
+SystemAreaCaptureSteps g_systemAreaSteps;
+
+// What the user is told when the clipboard did not take a free-area capture: what went wrong,
+// then the call and its cause. Only a refused OpenClipboard means another program holds it.
+std::wstring ClipboardRefusal(const AreaCopy& copy) {
+    const std::wstring call = copy.failedCall != nullptr ? copy.failedCall : L"";
+    const wchar_t* what = call == L"EmptyClipboard"           ? kClipboardNotEmptied
+                          : call == L"SetClipboardData"       ? kClipboardNotTaken
+                          : copy.error == ERROR_ACCESS_DENIED ? kClipboardHeld
+                                                              : kClipboardNotOpened;
+    return what + (L"\n\n" + DescribeFailedCall(call.c_str(), copy.error));
+}
 
 template <typename T, typename S>
 T& Either(T* given, S& system) {
@@ -141,6 +155,7 @@ FrmMain::FrmMain(MessageBoxes& boxes, SettingsStore& settings, FrmMainServices s
       m_shell(Either(services.shell, g_systemShell)),
       m_wallpaper(Either(services.wallpaper, g_systemWallpaper)),
       m_printDialogs(Either(services.printDialogs, g_systemPrintDialogs)),
+      m_areaSteps(&g_systemAreaSteps),
       m_programFolder(services.programFolder.empty() ? pw::ProgramFolder()
                                                      : services.programFolder),
       m_units(ScreenUnits()),
@@ -401,6 +416,10 @@ void FrmMain::mnuClient_Click() {
 // The free-area capture: arming shows the screen's snapshot; a left press on it runs the drag
 // (Form_MouseDown) and lands the area; Esc cancels.
 void FrmMain::mnuDistrict_Click() {
+    if (m_selectionArmed && !m_snapshot.Shown()) {
+        // Armed with no snapshot on the screen to take a press or Esc: start again.
+        SelectionCancel();
+    }
     m_scaleMode = ScaleMode::Pixels;
     if (m_selectionArmed) {
         return;
@@ -423,45 +442,38 @@ void FrmMain::Form_MouseDown(HWND window, int button, int x, int y) {
         return;
     }
     m_selectionArmed = false;
-    POINT anchor{x, y};
-    const Rect rect = TrackSelectionRectangle(window, anchor);
-    Reporting(ids::kMnuDistrict, [&] { LandSelection(rect); });
+    // Nothing is captured until a picture lands in the view, whatever fails on the way.
+    m_imageUnsaved = m_unsavedBeforeArming;
+    Reporting(ids::kMnuDistrict, [&] {
+        AreaCopy copy;
+        {
+            // The snapshot goes and the window comes back, whatever the drag or the copy does.
+            struct EndOfSelection {
+                FrmMain& form;
+                ~EndOfSelection() { form.EndSelection(); }
+            } end{*this};
+            POINT anchor{x, y};
+            const Rect rect = m_areaSteps->Track(window, anchor);
+            copy = m_areaSteps->Copy(m_snapshot.Source(), Hwnd(), rect);
+        }
+        LandSelection(std::move(copy));
+    });
 }
 
-void FrmMain::LandSelection(const Rect& rect) {
-    AreaCopy copy;
-    {
-        // The snapshot goes and the window comes back, whatever the copy does.
-        struct EndOfSelection {
-            FrmMain& form;
-            ~EndOfSelection() {
-                form.m_snapshot.Hide();
-                RestoreNormalOnExit restore(form.Hwnd());
-            }
-        } end{*this};
-        try {
-            copy = CopyScreenAreaToClipboard(m_snapshot.Source(), Hwnd(), rect.left, rect.top,
-                                             rect.right, rect.bottom);
-        } catch (...) {
-            m_imageUnsaved = m_unsavedBeforeArming;
-            throw;
-        }
-    }
+void FrmMain::LandSelection(AreaCopy copy) {
     switch (copy.outcome) {
         case AreaCopy::Outcome::Nothing:
-            m_imageUnsaved = m_unsavedBeforeArming;
             return;
         case AreaCopy::Outcome::Kept:
             // Neither lost nor leaked: the capture goes straight into the view.
             PlacePicture(CreatePictureFromBitmap(std::move(copy.kept), UniquePalette()));
             Form_Resize();
-            throw Failure(kClipboardRefused + copy.why);
+            throw Failure(ClipboardRefusal(copy));
         case AreaCopy::Outcome::OnClipboard:
             break;
     }
-    std::optional<Picture> landed = PictureFromClipboard(Hwnd());
+    std::optional<Picture> landed = m_areaSteps->ReadBack(Hwnd());
     if (!landed) {
-        m_imageUnsaved = m_unsavedBeforeArming;
         throw Failure(kClipboardUnreadable);
     }
     PlacePicture(std::move(*landed));
@@ -480,11 +492,16 @@ void FrmMain::SelectionCancel() {
     if (!m_selectionArmed) {
         return;
     }
-    m_snapshot.Hide();
     m_selectionArmed = false;
+    m_imageUnsaved = m_unsavedBeforeArming;
+    EndSelection();
+}
+
+void FrmMain::EndSelection() noexcept {
+    m_snapshot.Hide();
     m_mousePointer = MousePointer::Default;
     m_scaleMode = ScaleMode::Twips;
-    m_imageUnsaved = m_unsavedBeforeArming;
+    WindowTransitionsOff still(Hwnd());
     RestoreNormalOnExit restore(Hwnd());
 }
 
@@ -928,6 +945,19 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_LBUTTONUP:
             Form_MouseUp(kLeftButton);
+            return 0;
+        case WM_ACTIVATE:
+            // Alt+Tab, the taskbar or another program brought the window back while armed: its
+            // shortcuts would work under the snapshot, and Esc would not reach it. Looked at
+            // again once the activation has settled, so that a passing one does not cancel.
+            if (LOWORD(wParam) != WA_INACTIVE && m_selectionArmed) {
+                ::PostMessageW(Hwnd(), kActivatedWhileArmed, 0, 0);
+            }
+            break;
+        case kActivatedWhileArmed:
+            if (m_selectionArmed && ::GetActiveWindow() == Hwnd()) {
+                SelectionCancel();
+            }
             return 0;
         case WM_KEYDOWN:
             OnKeyDown(static_cast<UINT>(wParam));

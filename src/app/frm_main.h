@@ -46,9 +46,20 @@ inline constexpr wchar_t kSaveDefaultExt[] = L".BMP";
 inline constexpr DWORD kSaveDialogFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
 inline constexpr wchar_t kNothingToSave[] = L"还没有图片，没有可保存的内容。";
 
-// A free-area capture whose bitmap the clipboard did not take; it is shown in the view.
-inline constexpr wchar_t kClipboardRefused[] =
-    L"剪贴板正被其他程序占用，捕获的图像没有放到剪贴板上，只显示在窗口中。\n\n";
+// A free-area capture whose bitmap the clipboard did not take, shown in the view only; what
+// went wrong, by the call that failed, followed by that call and its cause.
+// OpenClipboard, refused while another program holds the clipboard open:
+inline constexpr wchar_t kClipboardHeld[] =
+    L"剪贴板正被其他程序占用，无法打开，捕获的图像没有放到剪贴板上，只显示在窗口中。";
+// OpenClipboard, failing for another cause:
+inline constexpr wchar_t kClipboardNotOpened[] =
+    L"剪贴板无法打开，捕获的图像没有放到剪贴板上，只显示在窗口中。";
+// EmptyClipboard; the clipboard still holds what it held:
+inline constexpr wchar_t kClipboardNotEmptied[] =
+    L"剪贴板无法清空，捕获的图像没有放到剪贴板上，只显示在窗口中。";
+// SetClipboardData; the clipboard has been emptied already:
+inline constexpr wchar_t kClipboardNotTaken[] =
+    L"剪贴板已清空，但没有接受捕获的图像，图像只显示在窗口中。";
 // The capture is on the clipboard, but could not be read back into the view.
 inline constexpr wchar_t kClipboardUnreadable[] =
     L"捕获的图像已放到剪贴板上，但无法从剪贴板读回到窗口中。";
@@ -155,6 +166,8 @@ class FrmMain : public Window, private SelectionEvents {
     // The shared file dialog of open and save; tests put scripted dialogs behind it.
     [[nodiscard]] CommonDialog& CDopen() { return m_cdOpen; }
     void SetFileDialogs(FileDialogs& dialogs) { m_cdOpen.SetDialogs(dialogs); }
+    // The free-area capture's steps after the press; tests put failing ones in.
+    void SetAreaCaptureSteps(AreaCaptureSteps& steps) { m_areaSteps = &steps; }
 
     [[nodiscard]] bool ImageUnsaved() const { return m_imageUnsaved; }
     [[nodiscard]] const TwipsPerPixel& Units() const { return m_units; }
@@ -223,9 +236,11 @@ class FrmMain : public Window, private SelectionEvents {
     // Runs `work`, reporting a failure as the command `id`'s.
     template <typename Work>
     void Reporting(UINT id, Work&& work);
-    // The free-area capture is over, whichever way: back to idle, the window restored.
-    // Copies the dragged area to the clipboard, ends the selection and shows the picture.
-    void LandSelection(const Rect& rect);
+    // The free-area capture is over, whichever way: the snapshot hidden and freed, the
+    // pointer and scale mode normal, the window restored.
+    void EndSelection() noexcept;
+    // Shows the copied area in the view, read back from the clipboard when it took it.
+    void LandSelection(AreaCopy copy);
     [[nodiscard]] std::wstring CommandName(UINT id) const;
 
     MessageBoxes& m_boxes;
@@ -236,6 +251,7 @@ class FrmMain : public Window, private SelectionEvents {
     ShellLauncher& m_shell;
     WallpaperSetter& m_wallpaper;
     PrintDialogs& m_printDialogs;
+    AreaCaptureSteps* m_areaSteps;
     std::wstring m_programFolder;
     TwipsPerPixel m_units;
     // The system's twips per pixel, for placements when no monitor is known.

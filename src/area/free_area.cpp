@@ -64,7 +64,8 @@ AreaCopy CopyScreenAreaToClipboard(const ScreenSource& screen, HWND owner, int32
     if (failed != nullptr) {
         copy.outcome = AreaCopy::Outcome::Kept;
         copy.kept = std::move(bitmap);
-        copy.why = DescribeFailedCall(failed, clipboard.Error());
+        copy.failedCall = failed;
+        copy.error = clipboard.Error();
         return copy;
     }
     copy.outcome = AreaCopy::Outcome::OnClipboard;
@@ -95,13 +96,16 @@ Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor) {
     }
     ::ClientToScreen(hWnd, &anchor);
 
+    // GetAsyncKeyState reads the physical buttons: with swapped buttons the user's left one,
+    // whose release ends the drag, is the physical right.
+    const int leftButton = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
     Rect rect = SelectionBetween(anchor.x, anchor.y, anchor.x, anchor.y);
     DrawSelectionFeedback(dc.get(), rect);
     MSG msg{};
     for (;;) {
         // Look before waiting: input already queued does not wake a wait under Wine.
         if (!::PeekMessageW(&msg, nullptr, WM_MOUSEMOVE, WM_MBUTTONDBLCLK, PM_REMOVE)) {
-            if (::GetCapture() != hWnd && (::GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0) {
+            if (::GetCapture() != hWnd && (::GetAsyncKeyState(leftButton) & 0x8000) == 0) {
                 // The capture went elsewhere and the button is up: no release will arrive.
                 msg.message = WM_LBUTTONUP;
                 msg.wParam = 0;
@@ -131,9 +135,24 @@ Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor) {
     return rect;
 }
 
+Rect SystemAreaCaptureSteps::Track(HWND hWnd, POINT& anchor) {
+    return TrackSelectionRectangle(hWnd, anchor);
+}
+
+AreaCopy SystemAreaCaptureSteps::Copy(const ScreenSource& screen, HWND owner, const Rect& area) {
+    return CopyScreenAreaToClipboard(screen, owner, area.left, area.top, area.right, area.bottom);
+}
+
+std::optional<Picture> SystemAreaCaptureSteps::ReadBack(HWND owner) {
+    return PictureFromClipboard(owner);
+}
+
 void ArmFreeAreaCapture(HWND mainWindow, SnapshotWindow& snapshot) {
     RECT shown{};
     ::GetWindowRect(mainWindow, &shown);
+    // With desktop composition an animated minimise would still be on the screen, part-way,
+    // when the snapshot is taken.
+    WindowTransitionsOff still(mainWindow);
     ::ShowWindow(mainWindow, SW_MINIMIZE);
     // Without a taskbar (Wine's desktop, or a shell that arranges minimised windows on the
     // screen) the minimised caption sits on a monitor, and would be in the snapshot: it goes
@@ -263,6 +282,15 @@ LRESULT SnapshotWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             if (wParam == VK_ESCAPE) {
                 m_events.SelectionCancel();
             }
+            return 0;
+        case WM_CLOSE:
+            // Alt+F4 and other programs' close requests: cancelled as Esc cancels, the window
+            // kept for the next arming.
+            m_events.SelectionCancel();
+            return 0;
+        case WM_DESTROY:
+            // Destroyed behind the program's back: the next arming makes a new one.
+            m_events.SelectionCancel();
             return 0;
         default:
             return Window::HandleMessage(message, wParam, lParam);

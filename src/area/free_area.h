@@ -45,8 +45,10 @@ struct AreaCopy {
     };
     Outcome outcome = Outcome::Nothing;
     UniqueBitmap kept;
-    // Why the clipboard did not take the bitmap.
-    std::wstring why;
+    // Why the clipboard did not take the bitmap: the call that failed (OpenClipboard,
+    // EmptyClipboard or SetClipboardData) and its error code.
+    const wchar_t* failedCall = nullptr;
+    DWORD error = 0;
 };
 
 // Copies the area [left, right) x [top, bottom) of the screen, in screen pixels, into a new
@@ -63,10 +65,28 @@ std::optional<Picture> PictureFromClipboard(HWND owner);
 // The modal drag. The left button went down at `anchor`, a client point of hWnd, which holds
 // the mouse capture; `anchor` is turned into screen pixels. Until the left button comes up,
 // every mouse message of the thread moves the free corner to the message's cursor position,
-// with the feedback drawn on hWnd's client area; the other buttons move it too. Returns the
-// normalised rectangle in screen pixels, having erased the feedback, released the capture and
-// posted the button-up to hWnd.
+// with the feedback drawn on hWnd's client area; the other buttons move it too. Should the
+// capture go elsewhere, the drag ends when the user's left button (the logical one, which is
+// the physical right with swapped buttons) is up. Returns the normalised rectangle in screen
+// pixels, having erased the feedback, released the capture and posted the button-up to hWnd.
 Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor);
+
+// The steps of a free-area capture after the press: the drag, the copy to the clipboard and
+// the read back into a Picture, which the system's steps do with the functions above.
+class AreaCaptureSteps {
+public:
+    virtual ~AreaCaptureSteps() = default;
+    virtual Rect Track(HWND hWnd, POINT& anchor) = 0;
+    virtual AreaCopy Copy(const ScreenSource& screen, HWND owner, const Rect& area) = 0;
+    virtual std::optional<Picture> ReadBack(HWND owner) = 0;
+};
+
+class SystemAreaCaptureSteps : public AreaCaptureSteps {
+public:
+    Rect Track(HWND hWnd, POINT& anchor) override;
+    AreaCopy Copy(const ScreenSource& screen, HWND owner, const Rect& area) override;
+    std::optional<Picture> ReadBack(HWND owner) override;
+};
 
 // What the snapshot window passes on to the program.
 class SelectionEvents {
@@ -74,7 +94,8 @@ public:
     // A button went down at (x, y), client pixels of `window`.
     virtual void SelectionMouseDown(HWND window, int button, int x, int y) = 0;
     virtual void SelectionMouseUp(int button) = 0;
-    // Esc.
+    // Esc, or the window's end any other way: closed (Alt+F4, another program's request) or
+    // destroyed.
     virtual void SelectionCancel() = 0;
 
 protected:
@@ -82,7 +103,8 @@ protected:
 };
 
 // A borderless topmost window over the whole virtual screen that shows a snapshot of it, takes
-// the mouse presses made anywhere on the screen and shows the crosshair.
+// the mouse presses made anywhere on the screen and shows the crosshair. A close request only
+// cancels: the window stays, hidden, for the next arming.
 class SnapshotWindow : public Window {
 public:
     explicit SnapshotWindow(SelectionEvents& events) : m_events(events) {}

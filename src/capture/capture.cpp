@@ -249,6 +249,14 @@ void WaitUntilUncovered(HWND window, const RECT& area, DWORD timeoutMs) {
     WaitForUncoveredWindowsToRepaint(window, area, timeoutMs);
 }
 
+WindowTransitionsOff::WindowTransitionsOff(HWND window) : m_window(window) {
+    SetTransitionsDisabled(window, TRUE);
+}
+
+WindowTransitionsOff::~WindowTransitionsOff() {
+    SetTransitionsDisabled(m_window, FALSE);
+}
+
 WindowHiddenForCapture::~WindowHiddenForCapture() {
     SetTransitionsDisabled(m_window, FALSE);
     ::ShowWindow(m_window, SW_SHOW);

@@ -81,6 +81,19 @@ private:
     HWND m_window;
 };
 
+// Turns a window's minimise, restore, show and hide animations off while it lives; with
+// desktop composition the screen would otherwise show the window part-way through them.
+class WindowTransitionsOff {
+public:
+    explicit WindowTransitionsOff(HWND window);
+    WindowTransitionsOff(const WindowTransitionsOff&) = delete;
+    WindowTransitionsOff& operator=(const WindowTransitionsOff&) = delete;
+    ~WindowTransitionsOff();
+
+private:
+    HWND m_window;
+};
+
 // Returns once the desktop no longer shows `window`, just hidden or minimised from `area`
 // (its window rectangle before), as WindowHiddenForCapture waits for it.
 void WaitUntilUncovered(HWND window, const RECT& area, DWORD timeoutMs = 1000);

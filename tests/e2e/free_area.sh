@@ -1,7 +1,7 @@
 # The free-area capture on the real program: arming shows the screen's snapshot, a drag with
 # the real mouse picks an area, and the area lands in the view and on the X clipboard with the
-# pixels the screen showed before arming. Esc and a click without a drag change nothing, and
-# no case leaves a mark on the screen outside Pixelwren's window.
+# pixels the screen showed before arming. Esc, Alt+F4 on the snapshot and a click without a
+# drag change nothing, and no case leaves a mark on the screen outside Pixelwren's window.
 source "$(dirname "$0")/lib.sh"
 
 readonly CMD_DISTRICT=1202 SNAPSHOT_CLASS=PixelwrenSnapshot
@@ -105,6 +105,21 @@ xdotool mousemove 400 400; sleep 0.15
 xdotool key Escape
 landed "Esc"
 unchanged "Esc"
+
+step "Alt+F4 on the snapshot cancels as Esc does, and arming works again"
+arm
+xdotool mousemove 400 400; sleep 0.15
+# Alt held a moment before F4, as menu_keys holds it.
+xdotool keydown alt; sleep 0.15
+xdotool key F4; sleep 0.1
+xdotool keyup alt
+landed "Alt+F4"
+expect_eq "$(rect_of "$MAIN")" "$MAIN_RECT" "Alt+F4: the main window's place"
+unchanged "Alt+F4"
+arm
+xdotool mousemove 400 400; sleep 0.15
+xdotool key Escape
+landed "Esc after Alt+F4"
 
 step "a click without a drag captures nothing"
 arm

@@ -1,54 +1,65 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <initializer_list>
 #include <thread>
 
 #include "app/frm_main.h"
 #include "core/ids.h"
 #include "area/free_area.h"
+#include "capture/capture.h"
 #include "main_window_fixture.h"
-#include "platform/clipboard.h"
+#include "platform/failure.h"
 #include "platform/text.h"
 #include "support.h"
 
 namespace pw {
 namespace {
 
-// The user's hand on the mouse and keyboard, as real input.
-void Button(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    ::SendInput(1, &input, sizeof input);
-}
-// Moves through the input queue, as a real mouse does. Under Wine each injected move warps the
-// X pointer, and the X server's echoes of earlier warps can arrive after it (the thread under
-// the pointer reads them only when it looks at its queue), so the move is sent again until
-// the cursor has stayed where it was sent.
-void MoveTo(int x, int y) {
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input.mi.dx = (x * 65536 + width - 1) / width;
-    input.mi.dy = (y * 65536 + height - 1) / height;
-    int stayed = 0;
-    for (int attempt = 0; attempt < 8 && stayed < 2; ++attempt) {
-        ::SendInput(1, &input, sizeof input);
-        ::Sleep(100);
-        POINT at{};
-        ::GetCursorPos(&at);
-        stayed = at.x == x && at.y == y ? stayed + 1 : 0;
+// What the tests make a step after the press fail with.
+constexpr wchar_t kMadeToFail[] = L"测试让这一步失败。";
+
+// The system's steps after the press, one of which can be made to fail as a system call can:
+// it throws, or the copy comes back as the clipboard gives it back when it refuses it.
+class ScriptedSteps final : public SystemAreaCaptureSteps {
+public:
+    enum class Step { None, Track, Copy, ReadBack };
+    Step failIn = Step::None;
+    // Non-null: the clipboard refuses the copy at this call, with `error`.
+    const wchar_t* refusedBy = nullptr;
+    DWORD error = 0;
+
+    Rect Track(HWND hWnd, POINT& anchor) override {
+        FailIn(Step::Track);
+        return SystemAreaCaptureSteps::Track(hWnd, anchor);
     }
-}
-void Key(WORD key) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, input, sizeof input[0]);
-}
+    AreaCopy Copy(const ScreenSource& screen, HWND owner, const Rect& area) override {
+        FailIn(Step::Copy);
+        if (refusedBy == nullptr) {
+            return SystemAreaCaptureSteps::Copy(screen, owner, area);
+        }
+        AreaCopy copy;
+        copy.outcome = AreaCopy::Outcome::Kept;
+        copy.kept =
+            CopyToNewBitmap(screen.dc, area.left - screen.originX, area.top - screen.originY,
+                            area.right - area.left, area.bottom - area.top);
+        copy.failedCall = refusedBy;
+        copy.error = error;
+        return copy;
+    }
+    std::optional<Picture> ReadBack(HWND owner) override {
+        FailIn(Step::ReadBack);
+        return SystemAreaCaptureSteps::ReadBack(owner);
+    }
+
+private:
+    void FailIn(Step step) const {
+        if (step == failIn) {
+            throw Failure(kMadeToFail);
+        }
+    }
+};
 
 class FreeAreaCaptureTest : public test::MainWindowTest {
 protected:
@@ -58,13 +69,25 @@ protected:
         ::SetWindowPos(m_form.Hwnd(), nullptr, 700, 250, 450, 400, SWP_NOZORDER);
         test::PumpMessages(50);
         test::PutTextOnClipboard(L"before");
+        m_form.SetAreaCaptureSteps(m_steps);
     }
 
     void Arm() {
+        const size_t boxes = m_boxes.Count();
         m_form.RunCommand(ids::kMnuDistrict);
-        ASSERT_EQ(m_boxes.Count(), 0u) << (m_boxes.Count() ? Narrow(m_boxes.Last().text) : "");
+        ASSERT_EQ(m_boxes.Count(), boxes) << Narrow(m_boxes.Last().text);
         ASSERT_TRUE(m_form.Snapshot().Shown());
         test::PumpMessages(50);
+    }
+
+    // Dispatches the program's messages until the capture is over, armed or shown no more.
+    void WaitUntilOver() {
+        const ULONGLONG start = ::GetTickCount64();
+        while ((m_form.SelectionArmed() || m_form.Snapshot().Shown()) &&
+               ::GetTickCount64() - start < 5000) {
+            test::PumpMessages(10);
+        }
+        test::PumpMessages(150);
     }
 
     // Runs the user's actions on a thread of their own while this thread dispatches the
@@ -85,20 +108,21 @@ protected:
 
     void Drag(int x0, int y0, int x1, int y1) {
         AsUser([&] {
-            MoveTo(x0, y0);
-            Button(MOUSEEVENTF_LEFTDOWN);
+            test::MoveMouseTo(x0, y0);
+            test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTDOWN)});
             for (int i = 1; i <= 4; ++i) {
-                MoveTo(x0 + (x1 - x0) * i / 4, y0 + (y1 - y0) * i / 4);
+                test::MoveMouseTo(x0 + (x1 - x0) * i / 4, y0 + (y1 - y0) * i / 4);
             }
-            Button(MOUSEEVENTF_LEFTUP);
+            test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTUP)});
             ::Sleep(100);
         });
     }
 
-    static test::Pixels ClipboardPixels() {
-        ClipboardSession clipboard = ClipboardSession::Open(nullptr);
-        return clipboard.Bitmap() != nullptr ? test::ReadBitmap(clipboard.Bitmap())
-                                             : test::Pixels{};
+    void PressKeys(std::initializer_list<WORD> keys) {
+        AsUser([&] {
+            test::PressKeys(keys);
+            ::Sleep(100);
+        });
     }
 
     void ExpectIdle() {
@@ -107,10 +131,17 @@ protected:
         EXPECT_EQ(m_form.Scale(), ScaleMode::Twips);
         EXPECT_FALSE(::IsIconic(m_form.Hwnd()));
         EXPECT_TRUE(::IsWindowVisible(m_form.Hwnd()));
+        // Back where it was before arming.
+        RECT placed{};
+        ::GetWindowRect(m_form.Hwnd(), &placed);
+        const RECT before{700, 250, 1150, 650};
+        EXPECT_TRUE(::EqualRect(&placed, &before))
+            << placed.left << "," << placed.top << "," << placed.right << "," << placed.bottom;
         EXPECT_FALSE(m_form.Snapshot().Shown());
         EXPECT_EQ(::GetCapture(), nullptr);
     }
 
+    ScriptedSteps m_steps;
     test::PaintedWindow m_scene{60, 60, 400, 300, false};
 };
 
@@ -146,20 +177,16 @@ TEST_F(FreeAreaCaptureTest, ArmedUntilEscapeWhichPutsEverythingBack) {
     m_form.RunCommand(ids::kMnuDistrict);
     expectArmed("armed twice");
     AsUser([] {
-        MoveTo(200, 200);
-        Button(MOUSEEVENTF_RIGHTDOWN);
-        Button(MOUSEEVENTF_RIGHTUP);
-        Button(MOUSEEVENTF_MIDDLEDOWN);
-        Button(MOUSEEVENTF_MIDDLEUP);
+        test::MoveMouseTo(200, 200);
+        test::SendInputs(
+            {test::MouseButton(MOUSEEVENTF_RIGHTDOWN), test::MouseButton(MOUSEEVENTF_RIGHTUP),
+             test::MouseButton(MOUSEEVENTF_MIDDLEDOWN), test::MouseButton(MOUSEEVENTF_MIDDLEUP)});
         ::Sleep(100);
     });
     expectArmed("after right and middle clicks");
     EXPECT_EQ(test::TextOnClipboard(), L"before");
 
-    AsUser([] {
-        Key(VK_ESCAPE);
-        ::Sleep(100);
-    });
+    PressKeys({VK_ESCAPE});
     ExpectIdle();
     EXPECT_FALSE(m_form.ImageUnsaved());
     EXPECT_EQ(test::TextOnClipboard(), L"before");
@@ -167,6 +194,7 @@ TEST_F(FreeAreaCaptureTest, ArmedUntilEscapeWhichPutsEverythingBack) {
 }
 
 TEST_F(FreeAreaCaptureTest, ArmingWithoutASnapshotSaysSoAndPutsEverythingBack) {
+    m_boxes.Answer(IDOK);
     {
         // No GDI handle left for the snapshot.
         test::GdiExhaustion exhausted;
@@ -200,7 +228,7 @@ TEST_F(FreeAreaCaptureTest, ADragLandsTheAreaInTheViewAndOnTheClipboard) {
         const Picture& picture = m_form.PicBmp().GetPicture();
         ASSERT_EQ(picture.SizeInPixels(), (Size{200, 150})) << d.from.x << "," << d.from.y;
         EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), expected), 0);
-        EXPECT_EQ(test::Differences(ClipboardPixels(), expected), 0);
+        EXPECT_EQ(test::Differences(test::ClipboardPixels(), expected), 0);
         EXPECT_EQ(::GetClipboardOwner(), m_form.Hwnd());
         EXPECT_TRUE(m_form.ImageUnsaved());
         // No feedback left on the screen.
@@ -219,19 +247,19 @@ TEST_F(FreeAreaCaptureTest, TheFrameFollowsEveryButtonAndVanishesAfterwards) {
     uint32_t rightEdge = 0;
     uint32_t outside = 0;
     AsUser([&] {
-        MoveTo(100, 100);
-        Button(MOUSEEVENTF_LEFTDOWN);
-        MoveTo(200, 200);
+        test::MoveMouseTo(100, 100);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTDOWN)});
+        test::MoveMouseTo(200, 200);
         // A right press moves the free corner as a move does.
-        MoveTo(250, 220);
-        Button(MOUSEEVENTF_RIGHTDOWN);
+        test::MoveMouseTo(250, 220);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_RIGHTDOWN)});
         ::Sleep(150);
         topEdge = test::ReadScreen({175, 100, 176, 101}).At(0, 0);
         rightEdge = test::ReadScreen({249, 150, 250, 151}).At(0, 0);
         outside = test::ReadScreen({251, 150, 252, 151}).At(0, 0);
-        Button(MOUSEEVENTF_RIGHTUP);
-        MoveTo(300, 250);
-        Button(MOUSEEVENTF_LEFTUP);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_RIGHTUP)});
+        test::MoveMouseTo(300, 250);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTUP)});
         ::Sleep(100);
     });
     EXPECT_EQ(topEdge, expected.At(75, 0) ^ 0xFFFFFFu);
@@ -246,10 +274,10 @@ TEST_F(FreeAreaCaptureTest, AGestureQueuedBeforeTheDragStartsIsTakenAtOnce) {
     // The whole gesture is queued before this thread looks at its queue again, as when the
     // program was busy while the user dragged; no input follows.
     std::thread([] {
-        MoveTo(100, 100);
-        Button(MOUSEEVENTF_LEFTDOWN);
-        MoveTo(300, 250);
-        Button(MOUSEEVENTF_LEFTUP);
+        test::MoveMouseTo(100, 100);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTDOWN)});
+        test::MoveMouseTo(300, 250);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTUP)});
     }).join();
     // A late nudge, so that a drag that waits for new input does not wait for ever.
     std::atomic<bool> over{false};
@@ -257,11 +285,7 @@ TEST_F(FreeAreaCaptureTest, AGestureQueuedBeforeTheDragStartsIsTakenAtOnce) {
         for (int i = 0; i < 50 && !over; ++i) {
             ::Sleep(100);
         }
-        INPUT move{};
-        move.type = INPUT_MOUSE;
-        move.mi.dwFlags = MOUSEEVENTF_MOVE;
-        move.mi.dx = 40;
-        ::SendInput(1, &move, sizeof move);
+        test::SendInputs({test::MouseAt(340, 250)});
     });
     const ULONGLONG start = ::GetTickCount64();
     while (m_form.Snapshot().Shown() && ::GetTickCount64() - start < 8000) {
@@ -281,10 +305,10 @@ TEST_F(FreeAreaCaptureTest, AClickWithoutADragChangesNothing) {
     const HBITMAP shown = m_form.PicBmp().GetPicture().Bitmap();
     Arm();
     AsUser([] {
-        MoveTo(200, 200);
-        Button(MOUSEEVENTF_LEFTDOWN);
+        test::MoveMouseTo(200, 200);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTDOWN)});
         ::Sleep(50);
-        Button(MOUSEEVENTF_LEFTUP);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTUP)});
         ::Sleep(100);
     });
     ExpectIdle();
@@ -300,12 +324,13 @@ TEST_F(FreeAreaCaptureTest, ABusyClipboardStillShowsTheCaptureAndSaysSo) {
     {
         test::ClipboardHolder holder(2500);
         ASSERT_TRUE(holder.Holding());
+        m_boxes.Answer(IDOK);
         Drag(100, 100, 300, 250);
         ExpectIdle();
         ASSERT_EQ(m_boxes.Count(), 1u);
         EXPECT_EQ(m_boxes.Last().text.find(L"无法完成“自由捕获”"), 0u)
             << Narrow(m_boxes.Last().text);
-        EXPECT_NE(m_boxes.Last().text.find(kClipboardRefused), std::wstring::npos);
+        EXPECT_NE(m_boxes.Last().text.find(kClipboardHeld), std::wstring::npos);
         EXPECT_NE(m_boxes.Last().text.find(L"OpenClipboard"), std::wstring::npos);
         const Picture& picture = m_form.PicBmp().GetPicture();
         ASSERT_EQ(picture.SizeInPixels(), (Size{200, 150}));
@@ -313,6 +338,124 @@ TEST_F(FreeAreaCaptureTest, ABusyClipboardStillShowsTheCaptureAndSaysSo) {
         EXPECT_TRUE(m_form.ImageUnsaved());
     }
     EXPECT_EQ(test::TextOnClipboard(), L"before");
+}
+
+TEST_F(FreeAreaCaptureTest, EveryOtherEndOfTheSnapshotCancelsAsEscDoes) {
+    const struct {
+        const char* way;
+        std::function<void(HWND snapshot)> end;
+    } ends[] = {
+        {"Alt+F4",
+         [&](HWND) {
+             PressKeys({VK_MENU, VK_F4});
+         }},
+        {"another program's close request",
+         [](HWND snapshot) {
+             std::thread([=] { ::PostMessageW(snapshot, WM_CLOSE, 0, 0); }).join();
+         }},
+        {"destroyed", [](HWND snapshot) { ::DestroyWindow(snapshot); }},
+        // As the taskbar brings a minimised window back; the main window becomes active.
+        {"the main window restored",
+         [&](HWND) {
+             const HWND main = m_form.Hwnd();
+             std::thread([=] { ::PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0); }).join();
+         }},
+    };
+    for (const auto& e : ends) {
+        SCOPED_TRACE(e.way);
+        Arm();
+        e.end(m_form.Snapshot().Hwnd());
+        WaitUntilOver();
+        ExpectIdle();
+        EXPECT_FALSE(m_form.ImageUnsaved());
+        // The snapshot's bitmap is freed with it. (Counting GDI objects cannot tell: Wine
+        // keeps some the first time a process's window is restored or shows the crosshair.)
+        EXPECT_EQ(m_form.Snapshot().Source().dc, nullptr);
+        // Armed again, as if nothing had happened.
+        Arm();
+        EXPECT_EQ(::GetCapture(), m_form.Snapshot().Hwnd());
+        PressKeys({VK_ESCAPE});
+        ExpectIdle();
+    }
+    EXPECT_EQ(test::TextOnClipboard(), L"before");
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(FreeAreaCaptureTest, ArmingAgainWithNoSnapshotOnTheScreenStartsOver) {
+    Arm();
+    // Hidden behind the program's back, the snapshot takes neither a press nor Esc.
+    ::ShowWindow(m_form.Snapshot().Hwnd(), SW_HIDE);
+    Arm();
+    EXPECT_TRUE(::IsIconic(m_form.Hwnd()));
+    EXPECT_EQ(::GetCapture(), m_form.Snapshot().Hwnd());
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    PressKeys({VK_ESCAPE});
+    ExpectIdle();
+    EXPECT_FALSE(m_form.ImageUnsaved());
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(FreeAreaCaptureTest, AFailureAfterThePressEndsTheCaptureAndChangesNothing) {
+    m_form.PicBmp().SetPicture(test::SolidPicture(50, 40, RGB(1, 2, 3)));
+    const HBITMAP shown = m_form.PicBmp().GetPicture().Bitmap();
+    const struct {
+        ScriptedSteps::Step step;
+        const char* name;
+        bool clipboardKept;  // reading back fails after the copy is on the clipboard
+    } failures[] = {{ScriptedSteps::Step::Track, "tracking", true},
+                    {ScriptedSteps::Step::Copy, "copying", true},
+                    {ScriptedSteps::Step::ReadBack, "reading back", false}};
+    for (const auto& f : failures) {
+        SCOPED_TRACE(f.name);
+        test::PutTextOnClipboard(L"before");
+        m_steps.failIn = f.step;
+        const size_t boxes = m_boxes.Count();
+        Arm();
+        m_boxes.Answer(IDOK);
+        Drag(100, 100, 300, 250);
+        WaitUntilOver();
+        ExpectIdle();
+        ASSERT_EQ(m_boxes.Count(), boxes + 1);
+        const std::wstring& text = m_boxes.Last().text;
+        EXPECT_EQ(text.find(L"无法完成“自由捕获”"), 0u) << Narrow(text);
+        EXPECT_NE(text.find(kMadeToFail), std::wstring::npos) << Narrow(text);
+        EXPECT_EQ(m_form.PicBmp().GetPicture().Bitmap(), shown);
+        EXPECT_FALSE(m_form.ImageUnsaved());
+        EXPECT_EQ(test::TextOnClipboard() == L"before", f.clipboardKept);
+    }
+}
+
+TEST_F(FreeAreaCaptureTest, AClipboardThatRefusesTheCaptureIsToldByWhatFailed) {
+    const test::Pixels expected = test::ReadScreen({100, 100, 300, 250});
+    // The refusal by another program holding the clipboard is the busy clipboard's test.
+    const struct {
+        const wchar_t* call;
+        DWORD error;
+        const wchar_t* says;
+    } refusals[] = {{L"OpenClipboard", ERROR_INVALID_WINDOW_HANDLE, kClipboardNotOpened},
+                    {L"EmptyClipboard", ERROR_CLIPBOARD_NOT_OPEN, kClipboardNotEmptied},
+                    {L"SetClipboardData", ERROR_NOT_ENOUGH_MEMORY, kClipboardNotTaken}};
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(Narrow(r.call));
+        m_steps.refusedBy = r.call;
+        m_steps.error = r.error;
+        const size_t boxes = m_boxes.Count();
+        Arm();
+        m_boxes.Answer(IDOK);
+        Drag(100, 100, 300, 250);
+        WaitUntilOver();
+        ExpectIdle();
+        ASSERT_EQ(m_boxes.Count(), boxes + 1);
+        const std::wstring& text = m_boxes.Last().text;
+        EXPECT_NE(text.find(r.says), std::wstring::npos) << Narrow(text);
+        EXPECT_NE(text.find(r.call), std::wstring::npos) << Narrow(text);
+        // Nobody else is blamed.
+        EXPECT_EQ(text.find(L"其他程序"), std::wstring::npos) << Narrow(text);
+        // The capture is in the view all the same.
+        const Picture& picture = m_form.PicBmp().GetPicture();
+        EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), expected), 0);
+        EXPECT_TRUE(m_form.ImageUnsaved());
+    }
 }
 
 }  // namespace

@@ -170,25 +170,14 @@ TEST_F(SoakTest, SavingOpeningAndDiscardingLeaveNothingBehind) {
 TEST_F(SoakTest, FreeAreaCapturesThroughAScriptedDragLeaveNothingBehind) {
     ::SetWindowPos(m_form.Hwnd(), nullptr, 700, 250, 450, 400, SWP_NOZORDER);
     test::PumpMessages(50);
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    const auto absolute = [&](int x, int y, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        input.mi.dx = (x * 65536 + width - 1) / width;
-        input.mi.dy = (y * 65536 + height - 1) / height;
-        return input;
-    };
     int landed = 0;
     Soak("the free-area capture", Runs(5), [&] {
         m_form.RunCommand(ids::kMnuDistrict);
         test::PumpMessages(30);
         // The whole gesture at once, as a script would play it.
-        INPUT gesture[] = {absolute(100, 100, 0), absolute(100, 100, MOUSEEVENTF_LEFTDOWN),
-                           absolute(200, 180, 0), absolute(300, 250, 0),
-                           absolute(300, 250, MOUSEEVENTF_LEFTUP)};
-        ::SendInput(5, gesture, sizeof gesture[0]);
+        test::SendInputs({test::MouseAt(100, 100), test::MouseAt(100, 100, MOUSEEVENTF_LEFTDOWN),
+                          test::MouseAt(200, 180), test::MouseAt(300, 250),
+                          test::MouseAt(300, 250, MOUSEEVENTF_LEFTUP)});
         const ULONGLONG start = ::GetTickCount64();
         while ((m_form.SelectionArmed() || m_form.Snapshot().Shown()) && ::GetTickCount64() - start < 5000) {
             test::PumpMessages(10);

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
+#include "platform/clipboard.h"
 #include "platform/dib.h"
 #include "platform/handles.h"
 #include "platform/text.h"
@@ -284,6 +286,63 @@ std::wstring TextOnClipboard() {
     }
     ::CloseClipboard();
     return text;
+}
+
+Pixels ClipboardPixels() {
+    ClipboardSession clipboard = ClipboardSession::Open(nullptr);
+    return clipboard.Bitmap() != nullptr ? ReadBitmap(clipboard.Bitmap()) : Pixels{};
+}
+
+INPUT MouseAt(int x, int y, DWORD buttons) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = buttons | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = (x * 65536 + width - 1) / width;
+    input.mi.dy = (y * 65536 + height - 1) / height;
+    return input;
+}
+
+INPUT MouseButton(DWORD buttons) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = buttons;
+    return input;
+}
+
+void SendInputs(std::initializer_list<INPUT> events) {
+    ::SendInput(static_cast<UINT>(events.size()), const_cast<INPUT*>(events.begin()),
+                sizeof(INPUT));
+}
+
+void MoveMouseTo(int x, int y) {
+    int stayed = 0;
+    for (int attempt = 0; attempt < 8 && stayed < 2; ++attempt) {
+        SendInputs({MouseAt(x, y)});
+        ::Sleep(100);
+        POINT at{};
+        ::GetCursorPos(&at);
+        stayed = at.x == x && at.y == y ? stayed + 1 : 0;
+    }
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (const WORD key : keys) {
+        INPUT down{};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wVk = key;
+        inputs.push_back(down);
+    }
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+        INPUT up{};
+        up.type = INPUT_KEYBOARD;
+        up.ki.wVk = *key;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(up);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 }  // namespace pw::test

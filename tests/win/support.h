@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -136,5 +137,22 @@ private:
 // Replaces the clipboard's contents with a text; reads the text back ("" for none).
 void PutTextOnClipboard(const std::wstring& text);
 std::wstring TextOnClipboard();
+// The pixels of the clipboard's bitmap; none when it holds none.
+Pixels ClipboardPixels();
+
+// The user's hand on the mouse and keyboard, as real input through the system's queue.
+// A mouse event at a screen point, with MOUSEEVENTF_ button flags (0: only the move).
+INPUT MouseAt(int x, int y, DWORD buttons = 0);
+// A button event where the cursor is.
+INPUT MouseButton(DWORD buttons);
+// Sends the events in one go, as a script plays a gesture.
+void SendInputs(std::initializer_list<INPUT> events);
+// Moves the cursor as a real mouse does. Under Wine each injected move warps the X pointer,
+// and the X server's echoes of earlier warps can arrive after it (the thread under the pointer
+// reads them only when it looks at its queue), so the move is sent again until the cursor
+// has stayed where it was sent.
+void MoveMouseTo(int x, int y);
+// Presses the keys in order and lets them go in the reverse order: {VK_MENU, VK_F4} is Alt+F4.
+void PressKeys(std::initializer_list<WORD> keys);
 
 }  // namespace pw::test
