@@ -159,6 +159,7 @@ TEST_F(DocumentTest, SavedDataMatchesTheNameWhicheverEntryIsSelected) {
 }
 
 TEST_F(DocumentTest, SaveWithoutAPictureSaysSoBeforeAnyDialog) {
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuSave);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_NE(m_boxes.Last().text.find(kNothingToSave), std::wstring::npos)
@@ -172,6 +173,7 @@ TEST_F(DocumentTest, SaveWithoutAPictureSaysSoBeforeAnyDialog) {
     EXPECT_EQ(Shown(), nullptr);
     EXPECT_TRUE(m_form.ImageUnsaved());
     EXPECT_EQ(Caption(m_form.Hwnd()), caption);
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuSave);
     ASSERT_EQ(m_boxes.Count(), 2u);
     EXPECT_NE(m_boxes.Last().text.find(kNothingToSave), std::wstring::npos);
@@ -185,6 +187,7 @@ TEST_F(DocumentTest, FailedSaveSaysWhyAndKeepsFileAndFlag) {
     test::WriteBytes(path, test::ToBytes("older picture"));
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
     m_dialogs.Confirm(path);
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuSave);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_NE(m_boxes.Last().text.find(path), std::wstring::npos) << Narrow(m_boxes.Last().text);
