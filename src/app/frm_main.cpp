@@ -921,11 +921,16 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_CLOSE:
+            // A close while armed (another program's request, the session's end) ends the
+            // capture first: the question would sit under the snapshot, and arming alone has
+            // captured nothing to ask about.
+            SelectionCancel();
             if (Form_Unload()) {
                 ::DestroyWindow(Hwnd());
             }
             return 0;
         case WM_QUERYENDSESSION:
+            SelectionCancel();
             return OnQueryEndSession() ? TRUE : FALSE;
         case WM_ENDSESSION:
             OnEndSession(wParam != FALSE);

@@ -9,6 +9,7 @@
 #include "core/ids.h"
 #include "area/free_area.h"
 #include "capture/capture.h"
+#include "files.h"
 #include "main_window_fixture.h"
 #include "platform/failure.h"
 #include "platform/text.h"
@@ -379,6 +380,31 @@ TEST_F(FreeAreaCaptureTest, EveryOtherEndOfTheSnapshotCancelsAsEscDoes) {
     }
     EXPECT_EQ(test::TextOnClipboard(), L"before");
     EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(FreeAreaCaptureTest, ACloseRequestWhileArmedEndsTheCaptureFirst) {
+    // With an earlier capture unsaved, the question is asked over no snapshot, about that one.
+    m_form.RunCommand(ids::kMnuClient);
+    Arm();
+    m_boxes.Answer(IDCANCEL);
+    const HWND main = m_form.Hwnd();
+    std::thread([=] { ::PostMessageW(main, WM_CLOSE, 0, 0); }).join();
+    WaitUntilOver();
+    ExpectIdle();
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.Last().text, kSaveQuestion);
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    // Saved, nothing is left to ask about: arming alone captured nothing, and the window goes.
+    test::ScratchFolder folder;
+    test::ScriptedFileDialogs dialogs;
+    m_form.SetFileDialogs(dialogs);
+    dialogs.Confirm(folder / L"kept.bmp");
+    m_form.RunCommand(ids::kMnuSave);
+    Arm();
+    std::thread([=] { ::PostMessageW(main, WM_CLOSE, 0, 0); }).join();
+    test::PumpMessages(200);
+    EXPECT_FALSE(::IsWindow(main));
+    EXPECT_EQ(m_boxes.Count(), 1u);
 }
 
 TEST_F(FreeAreaCaptureTest, ArmingAgainWithNoSnapshotOnTheScreenStartsOver) {
