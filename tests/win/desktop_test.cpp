@@ -19,14 +19,21 @@ namespace {
 
 using test::DesktopWindowTest;
 
-// Stands in for the print dialog: cancels, or hands out a device context of its own.
+// Stands in for the spooler's list and the print dialog: lists `printers` or fails with
+// `listError`; cancels, or hands out a device context of its own.
 class ScriptedPrintDialogs final : public PrintDialogs {
   public:
+    DWORD CountPrinters(DWORD& count) override {
+        count = printers;
+        return listError;
+    }
     UniqueDc Show(HWND ownerWindow) override {
         ++shown;
         owner = ownerWindow;
         return confirm ? UniqueDc(::CreateCompatibleDC(nullptr)) : UniqueDc();
     }
+    DWORD printers = 1;
+    DWORD listError = 0;
     int shown = 0;
     HWND owner = nullptr;
     bool confirm = false;
@@ -123,6 +130,7 @@ TEST_F(PrintTest, DialogDecidesAndNothingChanges) {
     ASSERT_TRUE(form.Create());
 
     // With no picture there is nothing to print: said so, no dialog.
+    m_boxes.Answer(IDOK);
     form.RunCommand(ids::kMnuPrint);
     EXPECT_EQ(dialogs.shown, 0);
     ASSERT_EQ(m_boxes.Count(), 1u);
@@ -143,6 +151,7 @@ TEST_F(PrintTest, DialogDecidesAndNothingChanges) {
     // Confirmed on a device that cannot print: the failure is reported.
     dialogs.confirm = true;
     const int objects = test::CountGdiObjects();
+    m_boxes.Answer(IDOK);
     form.RunCommand(ids::kMnuPrint);
     ASSERT_EQ(m_boxes.Count(), 2u);
     EXPECT_NE(m_boxes.Last().text.find(L"“打印”"), std::wstring::npos)
@@ -153,16 +162,45 @@ TEST_F(PrintTest, DialogDecidesAndNothingChanges) {
     EXPECT_TRUE(form.PicBmp().GetPicture() == picture);
 }
 
-TEST_F(PrintTest, NoPrinterIsSaidBeforeAnyDialog) {
-    // The test prefix has no printer; the system's dialog would show a modal box of its own.
-    ASSERT_FALSE(AnyPrinterInstalled());
-    SystemPrintDialogs dialogs;
-    try {
-        (void)dialogs.Show(m_form.Hwnd());
-        ADD_FAILURE() << "no failure without a printer";
-    } catch (const Failure& failure) {
-        EXPECT_NE(failure.Cause().find(L"没有安装打印机"), std::wstring::npos);
+TEST_F(PrintTest, NoPrinterIsSaidOnlyWhenThereIsNone) {
+    ScriptedPrintDialogs none;
+    none.printers = 0;
+    ScriptedPrintDialogs stopped;
+    stopped.listError = RPC_S_SERVER_UNAVAILABLE;
+    // The test prefix has no printer; were there one, the system's dialog would wait for a
+    // person.
+    SystemPrintDialogs system;
+    DWORD installed = 0;
+    ASSERT_EQ(system.CountPrinters(installed), 0u);
+    ASSERT_EQ(installed, 0u);
+    struct Case {
+        const char* name;
+        PrintDialogs* dialogs;
+        const wchar_t* said;
+        const wchar_t* notSaid;
+    };
+    const Case cases[] = {
+        {"the system's, with no printer", &system, L"没有安装打印机", L"EnumPrinters"},
+        {"none listed", &none, L"没有安装打印机", L"EnumPrinters"},
+        // A stopped print spooler says nothing of the printers there are.
+        {"spooler stopped", &stopped, L"EnumPrinters 失败（错误 1722）", L"没有安装打印机"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FrmMainServices services = Services();
+        services.printDialogs = c.dialogs;
+        FrmMain form(m_boxes, m_settings, services);
+        ASSERT_TRUE(form.Create());
+        form.RunCommand(ids::kMnuClient);
+        m_boxes.Answer(IDOK);
+        form.RunCommand(ids::kMnuPrint);
+        ASSERT_EQ(m_boxes.Count(), static_cast<size_t>(&c - cases) + 1);
+        const std::wstring& text = m_boxes.Last().text;
+        EXPECT_NE(text.find(L"“打印”"), std::wstring::npos) << Narrow(text);
+        EXPECT_NE(text.find(c.said), std::wstring::npos) << Narrow(text);
+        EXPECT_EQ(text.find(c.notSaid), std::wstring::npos) << Narrow(text);
     }
+    EXPECT_EQ(none.shown + stopped.shown, 0);
 }
 
 TEST(PrintPageTest, PictureLandsAtItsScreenSizeCentredAndShrunkToFit) {
