@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/failure.h"
+#include "platform/system_library.h"
 
 namespace pw {
 
@@ -64,18 +65,25 @@ DibPixels ReadPixels(const Picture& picture) {
 
 DWORD SystemPrintDialogs::CountPrinters(DWORD& count) {
     count = 0;
+    // winspool is not among the libraries Windows always takes from the system folder.
+    DWORD error = 0;
+    const auto enumPrinters =
+        SystemFunction<decltype(::EnumPrintersW)>(L"winspool.drv", "EnumPrintersW", &error);
+    if (enumPrinters == nullptr) {
+        return error != 0 ? error : ERROR_PROC_NOT_FOUND;
+    }
     constexpr DWORD kWhich = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
     std::vector<BYTE> buffer;
     // A printer added between the asking for the size and the listing needs another round.
     for (int attempt = 0; attempt < 3; ++attempt) {
         DWORD needed = 0;
         DWORD returned = 0;
-        if (::EnumPrintersW(kWhich, nullptr, 4, buffer.empty() ? nullptr : buffer.data(),
+        if (enumPrinters(kWhich, nullptr, 4, buffer.empty() ? nullptr : buffer.data(),
                          static_cast<DWORD>(buffer.size()), &needed, &returned)) {
             count = returned;
             return 0;
         }
-        const DWORD error = ::GetLastError();
+        error = ::GetLastError();
         if (error != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
             return error != 0 ? error : ERROR_GEN_FAILURE;
         }
