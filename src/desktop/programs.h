@@ -17,14 +17,17 @@ namespace pw {
 class ProgramStarter {
   public:
     virtual ~ProgramStarter() = default;
-    // Starts a program from a command line in a window shown with `show` (SW_*), without
-    // waiting for it. Throws Failure naming the command line when it cannot be started.
-    virtual StartedProcess Start(const std::wstring& commandLine, WORD show) = 0;
+    // Starts the program file `application`, a full path, with `commandLine`, in a window
+    // shown with `show` (SW_*), without waiting for it. Throws Failure naming both when it
+    // cannot be started.
+    virtual StartedProcess Start(const std::wstring& application, const std::wstring& commandLine,
+                                 WORD show) = 0;
 };
 
 class SystemProgramStarter final : public ProgramStarter {
   public:
-    StartedProcess Start(const std::wstring& commandLine, WORD show) override;
+    StartedProcess Start(const std::wstring& application, const std::wstring& commandLine,
+                         WORD show) override;
 };
 
 class ShellLauncher {
@@ -46,7 +49,13 @@ using BitmapFileWriter = std::function<void(const Picture& picture, const std::w
 // "notepad " & folder & "\readme.txt", the path as it is, unquoted.
 std::wstring HelpCommandLine(const std::wstring& programFolder);
 
-// Starts the help viewer on the readme beside the program, in a normal window with the focus.
+// The system's Notepad, by its full path in the system folder. A program started by name is
+// looked for in the program's folder and the current folder before the system's, where
+// anyone who can write there could put a program of that name.
+std::wstring SystemNotepad();
+
+// Starts the system's Notepad on the readme beside the program, in a normal window with the
+// focus.
 StartedProcess StartHelpViewer(const std::wstring& programFolder, ProgramStarter& programs);
 
 inline constexpr wchar_t kPaintTempFile[] = L"\\Temp\\temp.bmp";

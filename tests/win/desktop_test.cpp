@@ -56,9 +56,22 @@ class HelpTest : public DesktopWindowTest {
     HelpTest() : DesktopWindowTest(L"pw desk with spaces") {}
 };
 
+// %SystemRoot%\system32\notepad.exe, as the environment names the system's folder.
+std::wstring NotepadInSystemRoot() {
+    wchar_t root[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(L"SystemRoot", root, MAX_PATH);
+    return std::wstring(root) + L"\\system32\\notepad.exe";
+}
+
 TEST_F(HelpTest, HelpStartsNotepadOnTheReadmeInANormalWindow) {
     m_form.RunCommand(ids::kMnuHowto);
     ASSERT_EQ(m_programs.started.size(), 1u);
+    // The system's Notepad by its full path: no notepad.exe beside the program or in the
+    // current folder is looked at.
+    EXPECT_EQ(::CompareStringOrdinal(m_programs.started[0].application.c_str(), -1,
+                                     NotepadInSystemRoot().c_str(), -1, TRUE),
+              CSTR_EQUAL)
+        << Narrow(m_programs.started[0].application);
     EXPECT_EQ(m_programs.started[0].commandLine, L"notepad " + m_folder.Path() + L"\\readme.txt");
     EXPECT_NE(m_folder.Path().find(L' '), std::wstring::npos);
     EXPECT_EQ(m_programs.started[0].show, SW_SHOWNORMAL);
@@ -69,6 +82,7 @@ TEST_F(HelpTest, HelpStartsNotepadOnTheReadmeInANormalWindow) {
 
     // A viewer that cannot be started is reported, naming the command line.
     m_programs.failWith = L"找不到 notepad。";
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuHowto);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_NE(m_boxes.Last().text.find(L"找不到 notepad。"), std::wstring::npos);
@@ -80,40 +94,47 @@ bool Running(const StartedProcess& process) {
     return process.handle && ::WaitForSingleObject(process.handle.get(), 0) == WAIT_TIMEOUT;
 }
 
-TEST(HelpViewerTest, ExitEndsOnlyTheViewerStartedLast) {
+TEST(HelpViewerTest, ExitEndsOnlyTheViewerStartedLastAndStoresNothing) {
     test::ScratchFolder folder(L"pw help viewer");
     test::WriteFileText(folder.Path() + L"\\readme.txt", "Pixelwren help\r\n");
     test::TestSettingsKey key;
     SettingsStore settings(key.Path());
+    // No box is scripted: Exit asks nothing, also about the unsaved capture.
     test::ScriptedMessageBoxes boxes;
     FrmMainServices services;
     services.programFolder = folder.Path();
     FrmMain form(boxes, settings, services);
     ASSERT_TRUE(form.Create());
+    form.RunCommand(ids::kMnuClient);
+    ASSERT_TRUE(form.ImageUnsaved());
     SystemProgramStarter programs;
     // A process this test started itself, as the id of an unrelated program would be.
-    StartedProcess other = programs.Start(L"notepad", SW_SHOWMINNOACTIVE);
+    StartedProcess other = programs.Start(SystemNotepad(), L"notepad", SW_SHOWMINNOACTIVE);
 
     form.RunCommand(ids::kMnuHowto);
-    ASSERT_EQ(boxes.Count(), 0u) << Narrow(boxes.Last().text);
     const DWORD firstId = form.HelpViewerProcess().id;
     // The first viewer, as a handle of the test's own, to see it outlive the Exit.
     StartedProcess first;
-    first.id = firstId;
     first.handle.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, firstId));
     form.RunCommand(ids::kMnuHowto);
     const DWORD secondId = form.HelpViewerProcess().id;
     EXPECT_NE(firstId, secondId);
     StartedProcess second;
-    second.handle.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, secondId));
+    second.handle.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION,
+                                      FALSE, secondId));
     ASSERT_TRUE(Running(first));
     ASSERT_TRUE(Running(second));
 
     form.RunCommand(ids::kMnuExit);
     EXPECT_EQ(::WaitForSingleObject(second.handle.get(), 5000), WAIT_OBJECT_0);
-    test::PumpMessages(200);
-    EXPECT_TRUE(Running(first));
+    DWORD code = 0;
+    ::GetExitCodeProcess(second.handle.get(), &code);
+    EXPECT_EQ(code, 1u);
+    EXPECT_EQ(form.Hwnd(), nullptr);
+    // Ended together with the second, had Exit ended them.
+    EXPECT_EQ(::WaitForSingleObject(first.handle.get(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_TRUE(Running(other));
+    EXPECT_EQ(key.Value(L"MainLeft"), L"(missing)");
     for (const StartedProcess* started : {&first, &second, &other}) {
         ::TerminateProcess(started->handle.get(), 0);
     }
