@@ -108,13 +108,47 @@ std::string AnsiPath(const std::wstring& path) {
     throw Failure(L"路径“" + path + L"”含有系统代码页无法表示的字符。");
 }
 
-void EditInPaint(HWND owner, const Picture& picture, const std::wstring& programFolder,
-                 const BitmapFileWriter& writeBitmap, ShellLauncher& shell) {
-    if (picture.Empty()) {
-        return;
+namespace {
+
+// Creates a folder and, when missing, the folder that holds it. One that is there already
+// stays as it is; should it be a file, the write into it says so.
+void CreateFolderAndParent(const std::wstring& folder) {
+    for (const std::wstring& each : {FolderOfPath(folder), folder}) {
+        if (::GetFileAttributesW(each.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            continue;
+        }
+        if (!::CreateDirectoryW(each.c_str(), nullptr)) {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_ALREADY_EXISTS) {
+                ThrowFailedCall((L"CreateDirectory “" + each + L"”").c_str(), error);
+            }
+        }
     }
-    const std::wstring path = programFolder + kPaintTempFile;
-    writeBitmap(picture, path);
+}
+
+}  // namespace
+
+std::wstring EditInPaint(HWND owner, const Picture& picture, const std::wstring& programFolder,
+                         const BitmapFileWriter& writeBitmap, ShellLauncher& shell,
+                         const std::wstring& fallbackFolder) {
+    if (picture.Empty()) {
+        return {};
+    }
+    std::wstring path = programFolder + kPaintTempFile;
+    try {
+        writeBitmap(picture, path);
+    } catch (const Failure& beside) {
+        if (fallbackFolder.empty()) {
+            throw;
+        }
+        path = fallbackFolder + L"\\temp.bmp";
+        try {
+            CreateFolderAndParent(fallbackFolder);
+            writeBitmap(picture, path);
+        } catch (const Failure& own) {
+            throw Failure(beside.Cause() + L"\n\n" + own.Cause());
+        }
+    }
     const std::string file = AnsiPath(path);
     SHELLEXECUTEINFOA request{};
     request.cbSize = sizeof request;
@@ -130,6 +164,7 @@ void EditInPaint(HWND owner, const Picture& picture, const std::wstring& program
                       L"”：没有为文件类别 Paint.Picture 注册“编辑”的程序，或者它无法启动。\n\n" +
                       DescribeFailedCall(L"ShellExecuteEx", error));
     }
+    return path;
 }
 
 }  // namespace pw

@@ -66,10 +66,19 @@ inline constexpr char kPaintVerb[] = "edit";
 // existing file's short name stands in; throws Failure when there is none either.
 std::string AnsiPath(const std::wstring& path);
 
-// Writes the picture to folder & "\Temp\temp.bmp" and asks the shell to open it with the
-// program of class "Paint.Picture" for editing; does nothing for the empty picture. Throws
-// Failure when the file cannot be written (nothing is started then) or the shell fails.
-void EditInPaint(HWND owner, const Picture& picture, const std::wstring& programFolder,
-                 const BitmapFileWriter& writeBitmap, ShellLauncher& shell);
+// The folder of the user's own that takes the file for Paint where the program's folder cannot
+// be written (a program installed under Program Files, for one): the local application data
+// folder's "Pixelwren\Temp".
+std::wstring UserPaintFolder();
+
+// Writes the picture to folder & "\Temp\temp.bmp" or, where that cannot be written, to
+// "temp.bmp" in `fallbackFolder` (created, with the folder holding it, when missing), and asks
+// the shell to open that file with the program of class "Paint.Picture" for editing. Returns
+// the file handed over; does nothing for the empty picture and returns "". Throws Failure
+// naming both files when neither can be written (nothing is started then), and when the shell
+// fails.
+std::wstring EditInPaint(HWND owner, const Picture& picture, const std::wstring& programFolder,
+                         const BitmapFileWriter& writeBitmap, ShellLauncher& shell,
+                         const std::wstring& fallbackFolder = UserPaintFolder());
 
 }  // namespace pw

@@ -329,21 +329,52 @@ TEST_F(PaintTest, FailuresAreReportedAndNothingElseHappens) {
     m_form.RunCommand(ids::kMnuClient);
     // No program for the class.
     m_shell.error = ERROR_NO_ASSOCIATION;
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuMspaint);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_NE(m_boxes.Last().text.find(L"“用画图编辑”"), std::wstring::npos)
         << Narrow(m_boxes.Last().text);
     EXPECT_NE(m_boxes.Last().text.find(L"Paint.Picture"), std::wstring::npos);
-    // No Temp folder: the write fails and the shell is not asked.
+    // No Temp folder beside the program, and none of the user's own that can be made either:
+    // both files are named, and the shell is not asked.
     m_shell.error = 0;
     test::RemoveTree(m_folder.Path() + L"\\Temp");
-    m_form.RunCommand(ids::kMnuMspaint);
-    ASSERT_EQ(m_boxes.Count(), 2u);
-    EXPECT_NE(m_boxes.Last().text.find(L"temp.bmp"), std::wstring::npos)
-        << Narrow(m_boxes.Last().text);
+    test::WriteFileText(m_folder / L"a file", "");
+    const std::wstring own = m_folder / L"a file\\Temp";
+    auto write = [](const Picture& p, const std::wstring& path) {
+        SavePictureFile(p, path, ImageFormat::Bmp);
+    };
+    try {
+        EditInPaint(m_form.Hwnd(), m_form.PicBmp().GetPicture(), m_folder.Path(), write, m_shell,
+                    own);
+        ADD_FAILURE() << "no failure";
+    } catch (const Failure& failure) {
+        EXPECT_NE(failure.Cause().find(TempFile()), std::wstring::npos) << Narrow(failure.Cause());
+        EXPECT_NE(failure.Cause().find(own), std::wstring::npos) << Narrow(failure.Cause());
+    }
     EXPECT_EQ(m_shell.requests.size(), 1u);
     EXPECT_FALSE(test::FileExists(TempFile()));
     EXPECT_TRUE(m_form.ImageUnsaved());
+}
+
+TEST_F(PaintTest, WithoutTheProgramsTempFolderTheUsersOwnTakesTheFile) {
+    wchar_t local[MAX_PATH] = {};
+    ASSERT_NE(::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
+    const std::wstring own = std::wstring(local) + L"\\Pixelwren";
+    const std::wstring file = own + L"\\Temp\\temp.bmp";
+    test::RemoveTree(own);
+    test::RemoveTree(m_folder.Path() + L"\\Temp");
+    m_form.RunCommand(ids::kMnuClient);
+    m_form.RunCommand(ids::kMnuMspaint);
+    ASSERT_EQ(m_shell.requests.size(), 1u);
+    EXPECT_EQ(m_shell.requests[0].file, Narrow(file));
+    EXPECT_EQ(m_shell.requests[0].fileAtRequest.substr(0, 2), "BM");
+    EXPECT_TRUE(
+        SamePixels(PixelsOfFile(file), test::ReadBitmap(m_form.PicBmp().GetPicture().Bitmap())));
+    EXPECT_FALSE(test::FileExists(TempFile()));
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    test::RemoveTree(own);
 }
 
 class WallpaperTest : public DesktopWindowTest {};
