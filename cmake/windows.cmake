@@ -63,10 +63,14 @@ add_library(pw_win STATIC
   src/platform/process.cpp
   src/platform/program_folder.cpp
   src/platform/settings.cpp
+  src/platform/system_library.cpp
   src/platform/text.cpp
 )
 target_include_directories(pw_win PUBLIC src)
-target_link_libraries(pw_win PUBLIC pw_core comctl32 comdlg32 winspool shell32 windowscodecs dwmapi oleaut32 ole32
+# Only libraries that Windows takes from the system folder whatever lies beside the program
+# (its known DLLs, and comctl32, which the manifest binds); dwmapi, windowscodecs and winspool
+# are loaded from the system folder on first use (platform/system_library.h).
+target_link_libraries(pw_win PUBLIC pw_core comctl32 comdlg32 shell32 oleaut32 ole32
                                     uuid gdi32 user32 advapi32)
 target_compile_options(pw_win PRIVATE ${PIXELWREN_WARNINGS})
 
@@ -74,6 +78,13 @@ add_executable(Pixelwren WIN32 src/app/main.cpp ${PIXELWREN_RESOURCES})
 target_link_libraries(Pixelwren PRIVATE pw_win)
 target_link_options(Pixelwren PRIVATE -municode -s)
 target_compile_options(Pixelwren PRIVATE ${PIXELWREN_WARNINGS})
+# The loader takes an imported library that is not one of Windows' known DLLs from the
+# program's folder first, before the program can say otherwise: the build fails on any such
+# import, read from the finished file's import table.
+add_custom_command(TARGET Pixelwren POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:Pixelwren>
+          -P ${CMAKE_SOURCE_DIR}/cmake/check-imports.cmake
+  VERBATIM)
 
 # The program as a user gets it: Pixelwren.exe with the files that go beside it.
 set(PIXELWREN_STAGE ${CMAKE_BINARY_DIR}/stage/Pixelwren)

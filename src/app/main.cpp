@@ -5,9 +5,13 @@
 #include "core/ids.h"
 #include "platform/com.h"
 #include "platform/failure.h"
+#include "platform/system_library.h"
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int showCommand) {
+    // Before anything loads a library: none may come from the program's or the current
+    // folder in place of the system's.
+    pw::LoadLibrariesFromSystemFolderOnly();
     pw::OleApartment ole;
     ::InitCommonControls();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_WIN95_CLASSES};

@@ -10,6 +10,7 @@
 #include "core/capture_size.h"
 #include "core/units.h"
 #include "platform/failure.h"
+#include "platform/system_library.h"
 
 namespace pw {
 
@@ -224,8 +225,21 @@ void WaitForUncoveredWindowsToRepaint(HWND hidden, const RECT& area, DWORD timeo
     }
 }
 
+// dwmapi is not among the libraries Windows always takes from the system folder, so it is
+// loaded from there by hand, on first use. Without it there is no composition to wait for.
 void SetTransitionsDisabled(HWND window, BOOL disabled) {
-    ::DwmSetWindowAttribute(window, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
+    static const auto setAttribute =
+        SystemFunction<decltype(::DwmSetWindowAttribute)>(L"dwmapi.dll", "DwmSetWindowAttribute");
+    if (setAttribute != nullptr) {
+        setAttribute(window, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
+    }
+}
+
+bool CompositionEnabled() {
+    static const auto isEnabled = SystemFunction<decltype(::DwmIsCompositionEnabled)>(
+        L"dwmapi.dll", "DwmIsCompositionEnabled");
+    BOOL composed = FALSE;
+    return isEnabled != nullptr && SUCCEEDED(isEnabled(&composed)) && composed;
 }
 
 }  // namespace
@@ -239,11 +253,11 @@ WindowHiddenForCapture::WindowHiddenForCapture(HWND window, DWORD timeoutMs) : m
 }
 
 void WaitUntilUncovered(HWND window, const RECT& area, DWORD timeoutMs) {
-    BOOL composed = FALSE;
-    if (SUCCEEDED(::DwmIsCompositionEnabled(&composed)) && composed) {
+    static const auto flush = SystemFunction<decltype(::DwmFlush)>(L"dwmapi.dll", "DwmFlush");
+    if (flush != nullptr && CompositionEnabled()) {
         // The windows beneath keep their own surfaces; one presented frame without this
         // window is all that is needed.
-        ::DwmFlush();
+        flush();
         return;
     }
     WaitForUncoveredWindowsToRepaint(window, area, timeoutMs);

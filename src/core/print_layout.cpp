@@ -18,8 +18,12 @@ Rect PlaceOnPage(Size picture, int screenDpiX, int screenDpiY, const PageGeometr
         std::min({1.0, page.printable.width / width, page.printable.height / height});
     const int32_t w = std::clamp(RoundToInt32(width * scale), 1, page.printable.width);
     const int32_t h = std::clamp(RoundToInt32(height * scale), 1, page.printable.height);
-    const int32_t left = (page.printable.width - w) / 2;
-    const int32_t top = (page.printable.height - h) / 2;
+    const bool sheetKnown = !IsEmpty(page.sheet);
+    const Size sheet = sheetKnown ? page.sheet : page.printable;
+    const int32_t left = std::clamp((sheet.width - w) / 2 - (sheetKnown ? page.offsetX : 0), 0,
+                                    page.printable.width - w);
+    const int32_t top = std::clamp((sheet.height - h) / 2 - (sheetKnown ? page.offsetY : 0), 0,
+                                   page.printable.height - h);
     return {left, top, left + w, top + h};
 }
 

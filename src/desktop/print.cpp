@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/failure.h"
+#include "platform/system_library.h"
 
 namespace pw {
 
@@ -62,26 +63,36 @@ DibPixels ReadPixels(const Picture& picture) {
 
 }  // namespace
 
-bool AnyPrinterInstalled() {
-    DWORD needed = 0;
-    DWORD count = 0;
-    ::EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed,
-                    &count);
-    if (needed == 0) {
-        return false;
+DWORD SystemPrintDialogs::CountPrinters(DWORD& count) {
+    count = 0;
+    // winspool is not among the libraries Windows always takes from the system folder.
+    DWORD error = 0;
+    const auto enumPrinters =
+        SystemFunction<decltype(::EnumPrintersW)>(L"winspool.drv", "EnumPrintersW", &error);
+    if (enumPrinters == nullptr) {
+        return error != 0 ? error : ERROR_PROC_NOT_FOUND;
     }
-    std::vector<BYTE> buffer(needed);
-    return ::EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(),
-                           needed, &needed, &count) &&
-           count > 0;
+    constexpr DWORD kWhich = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    std::vector<BYTE> buffer;
+    // A printer added between the asking for the size and the listing needs another round.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD needed = 0;
+        DWORD returned = 0;
+        if (enumPrinters(kWhich, nullptr, 4, buffer.empty() ? nullptr : buffer.data(),
+                         static_cast<DWORD>(buffer.size()), &needed, &returned)) {
+            count = returned;
+            return 0;
+        }
+        error = ::GetLastError();
+        if (error != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
+            return error != 0 ? error : ERROR_GEN_FAILURE;
+        }
+        buffer.resize(needed);
+    }
+    return ERROR_INSUFFICIENT_BUFFER;
 }
 
 UniqueDc SystemPrintDialogs::Show(HWND owner) {
-    // With no printer the system's dialog shows a box of its own and then answers as if
-    // cancelled, so the user would never learn why nothing printed.
-    if (!AnyPrinterInstalled()) {
-        throw Failure(kNoPrinter);
-    }
     PRINTDLGW dialog{sizeof dialog};
     dialog.hwndOwner = owner;
     dialog.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
@@ -105,7 +116,10 @@ UniqueDc SystemPrintDialogs::Show(HWND owner) {
 PageGeometry PageOf(HDC printer) {
     return {{::GetDeviceCaps(printer, HORZRES), ::GetDeviceCaps(printer, VERTRES)},
             ::GetDeviceCaps(printer, LOGPIXELSX),
-            ::GetDeviceCaps(printer, LOGPIXELSY)};
+            ::GetDeviceCaps(printer, LOGPIXELSY),
+            {::GetDeviceCaps(printer, PHYSICALWIDTH), ::GetDeviceCaps(printer, PHYSICALHEIGHT)},
+            ::GetDeviceCaps(printer, PHYSICALOFFSETX),
+            ::GetDeviceCaps(printer, PHYSICALOFFSETY)};
 }
 
 void DrawPictureOnPage(HDC page, const Picture& picture, UINT screenDpi,
@@ -129,6 +143,14 @@ void DrawPictureOnPage(HDC page, const Picture& picture, UINT screenDpi,
 void PrintPicture(HWND owner, const Picture& picture, UINT screenDpi, PrintDialogs& dialogs) {
     if (picture.Empty()) {
         throw Failure(kNothingToPrint);
+    }
+    DWORD printers = 0;
+    if (const DWORD error = dialogs.CountPrinters(printers); error != 0) {
+        throw Failure(L"无法列出已安装的打印机，打印后台处理程序可能没有运行。\n\n" +
+                      DescribeFailedCall(L"EnumPrinters", error));
+    }
+    if (printers == 0) {
+        throw Failure(kNoPrinter);
     }
     const UniqueDc printer = dialogs.Show(owner);
     if (!printer) {

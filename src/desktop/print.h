@@ -14,6 +14,10 @@ namespace pw {
 class PrintDialogs {
   public:
     virtual ~PrintDialogs() = default;
+    // The printers installed, local or connected, as the print spooler lists them: 0 with
+    // their number in `count`, else the error code (RPC_S_SERVER_UNAVAILABLE, for one, while
+    // the spooler is stopped).
+    virtual DWORD CountPrinters(DWORD& count) = 0;
     // Shows the modal print dialog. The chosen printer's device context when the user
     // confirmed; empty when the user cancelled. Throws Failure when there is no printer or the
     // dialog fails.
@@ -22,13 +26,11 @@ class PrintDialogs {
 
 class SystemPrintDialogs final : public PrintDialogs {
   public:
+    DWORD CountPrinters(DWORD& count) override;
     UniqueDc Show(HWND owner) override;
 };
 
-// Whether any printer is installed, local or connected.
-bool AnyPrinterInstalled();
-
-// The printable area and resolution of a printer's device context.
+// The printable area, the sheet and the resolution of a printer's device context.
 PageGeometry PageOf(HDC printer);
 
 // Draws the picture on a page whose printable area starts at the device context's origin, at
@@ -37,8 +39,10 @@ void DrawPictureOnPage(HDC page, const Picture& picture, UINT screenDpi,
                        const PageGeometry& geometry);
 
 // Shows the print dialog and, once it is confirmed, prints the picture as one document of one
-// page; a cancelled dialog prints nothing. Throws Failure for the empty picture (before any
-// dialog), when there is no printer, and when printing fails (the document is then aborted).
+// page; a cancelled dialog prints nothing. Throws Failure for the empty picture, when there is
+// no printer or the printers cannot be listed (each before any dialog: with no printer the
+// system's dialog shows a box of its own and then answers as if cancelled), and when printing
+// fails (the document is then aborted).
 void PrintPicture(HWND owner, const Picture& picture, UINT screenDpi, PrintDialogs& dialogs);
 
 }  // namespace pw

@@ -1,15 +1,19 @@
 #include "desktop/programs.h"
 
+#include <shlobj.h>
+
 #include <vector>
 
 #include "platform/failure.h"
+#include "platform/program_folder.h"
 
 namespace pw {
 
 // The shell's request record has the platform's layout: 60 bytes on 32-bit Windows.
 static_assert(sizeof(void*) != 4 || sizeof(SHELLEXECUTEINFOA) == 60);
 
-StartedProcess SystemProgramStarter::Start(const std::wstring& commandLine, WORD show) {
+StartedProcess SystemProgramStarter::Start(const std::wstring& application,
+                                           const std::wstring& commandLine, WORD show) {
     STARTUPINFOW startup{sizeof startup};
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = show;
@@ -17,10 +21,10 @@ StartedProcess SystemProgramStarter::Start(const std::wstring& commandLine, WORD
     // CreateProcess may write into the command line it is given.
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &started)) {
+    if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &started)) {
         const DWORD error = ::GetLastError();
-        throw Failure(L"无法启动“" + commandLine + L"”。\n\n" +
+        throw Failure(L"无法启动“" + application + L"”（命令行“" + commandLine + L"”）。\n\n" +
                       DescribeFailedCall(L"CreateProcess", error));
     }
     ::CloseHandle(started.hThread);
@@ -42,8 +46,27 @@ std::wstring HelpCommandLine(const std::wstring& programFolder) {
     return L"notepad " + programFolder + L"\\readme.txt";
 }
 
+std::wstring SystemNotepad() {
+    wchar_t folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        ThrowLastError(L"GetSystemDirectory");
+    }
+    return std::wstring(folder, length) + L"\\notepad.exe";
+}
+
 StartedProcess StartHelpViewer(const std::wstring& programFolder, ProgramStarter& programs) {
-    return programs.Start(HelpCommandLine(programFolder), SW_SHOWNORMAL);
+    return programs.Start(SystemNotepad(), HelpCommandLine(programFolder), SW_SHOWNORMAL);
+}
+
+std::wstring UserPaintFolder() {
+    PWSTR local = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) {
+        folder = std::wstring(local) + L"\\Pixelwren\\Temp";
+    }
+    ::CoTaskMemFree(local);
+    return folder;
 }
 
 namespace {
@@ -85,13 +108,47 @@ std::string AnsiPath(const std::wstring& path) {
     throw Failure(L"路径“" + path + L"”含有系统代码页无法表示的字符。");
 }
 
-void EditInPaint(HWND owner, const Picture& picture, const std::wstring& programFolder,
-                 const BitmapFileWriter& writeBitmap, ShellLauncher& shell) {
-    if (picture.Empty()) {
-        return;
+namespace {
+
+// Creates a folder and, when missing, the folder that holds it. One that is there already
+// stays as it is; should it be a file, the write into it says so.
+void CreateFolderAndParent(const std::wstring& folder) {
+    for (const std::wstring& each : {FolderOfPath(folder), folder}) {
+        if (::GetFileAttributesW(each.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            continue;
+        }
+        if (!::CreateDirectoryW(each.c_str(), nullptr)) {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_ALREADY_EXISTS) {
+                ThrowFailedCall((L"CreateDirectory “" + each + L"”").c_str(), error);
+            }
+        }
     }
-    const std::wstring path = programFolder + kPaintTempFile;
-    writeBitmap(picture, path);
+}
+
+}  // namespace
+
+std::wstring EditInPaint(HWND owner, const Picture& picture, const std::wstring& programFolder,
+                         const BitmapFileWriter& writeBitmap, ShellLauncher& shell,
+                         const std::wstring& fallbackFolder) {
+    if (picture.Empty()) {
+        return {};
+    }
+    std::wstring path = programFolder + kPaintTempFile;
+    try {
+        writeBitmap(picture, path);
+    } catch (const Failure& beside) {
+        if (fallbackFolder.empty()) {
+            throw;
+        }
+        path = fallbackFolder + L"\\temp.bmp";
+        try {
+            CreateFolderAndParent(fallbackFolder);
+            writeBitmap(picture, path);
+        } catch (const Failure& own) {
+            throw Failure(beside.Cause() + L"\n\n" + own.Cause());
+        }
+    }
     const std::string file = AnsiPath(path);
     SHELLEXECUTEINFOA request{};
     request.cbSize = sizeof request;
@@ -107,6 +164,7 @@ void EditInPaint(HWND owner, const Picture& picture, const std::wstring& program
                       L"”：没有为文件类别 Paint.Picture 注册“编辑”的程序，或者它无法启动。\n\n" +
                       DescribeFailedCall(L"ShellExecuteEx", error));
     }
+    return path;
 }
 
 }  // namespace pw

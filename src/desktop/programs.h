@@ -17,14 +17,17 @@ namespace pw {
 class ProgramStarter {
   public:
     virtual ~ProgramStarter() = default;
-    // Starts a program from a command line in a window shown with `show` (SW_*), without
-    // waiting for it. Throws Failure naming the command line when it cannot be started.
-    virtual StartedProcess Start(const std::wstring& commandLine, WORD show) = 0;
+    // Starts the program file `application`, a full path, with `commandLine`, in a window
+    // shown with `show` (SW_*), without waiting for it. Throws Failure naming both when it
+    // cannot be started.
+    virtual StartedProcess Start(const std::wstring& application, const std::wstring& commandLine,
+                                 WORD show) = 0;
 };
 
 class SystemProgramStarter final : public ProgramStarter {
   public:
-    StartedProcess Start(const std::wstring& commandLine, WORD show) override;
+    StartedProcess Start(const std::wstring& application, const std::wstring& commandLine,
+                         WORD show) override;
 };
 
 class ShellLauncher {
@@ -46,7 +49,13 @@ using BitmapFileWriter = std::function<void(const Picture& picture, const std::w
 // "notepad " & folder & "\readme.txt", the path as it is, unquoted.
 std::wstring HelpCommandLine(const std::wstring& programFolder);
 
-// Starts the help viewer on the readme beside the program, in a normal window with the focus.
+// The system's Notepad, by its full path in the system folder. A program started by name is
+// looked for in the program's folder and the current folder before the system's, where
+// anyone who can write there could put a program of that name.
+std::wstring SystemNotepad();
+
+// Starts the system's Notepad on the readme beside the program, in a normal window with the
+// focus.
 StartedProcess StartHelpViewer(const std::wstring& programFolder, ProgramStarter& programs);
 
 inline constexpr wchar_t kPaintTempFile[] = L"\\Temp\\temp.bmp";
@@ -57,10 +66,19 @@ inline constexpr char kPaintVerb[] = "edit";
 // existing file's short name stands in; throws Failure when there is none either.
 std::string AnsiPath(const std::wstring& path);
 
-// Writes the picture to folder & "\Temp\temp.bmp" and asks the shell to open it with the
-// program of class "Paint.Picture" for editing; does nothing for the empty picture. Throws
-// Failure when the file cannot be written (nothing is started then) or the shell fails.
-void EditInPaint(HWND owner, const Picture& picture, const std::wstring& programFolder,
-                 const BitmapFileWriter& writeBitmap, ShellLauncher& shell);
+// The folder of the user's own that takes the file for Paint where the program's folder cannot
+// be written (a program installed under Program Files, for one): the local application data
+// folder's "Pixelwren\Temp".
+std::wstring UserPaintFolder();
+
+// Writes the picture to folder & "\Temp\temp.bmp" or, where that cannot be written, to
+// "temp.bmp" in `fallbackFolder` (created, with the folder holding it, when missing), and asks
+// the shell to open that file with the program of class "Paint.Picture" for editing. Returns
+// the file handed over; does nothing for the empty picture and returns "". Throws Failure
+// naming both files when neither can be written (nothing is started then), and when the shell
+// fails.
+std::wstring EditInPaint(HWND owner, const Picture& picture, const std::wstring& programFolder,
+                         const BitmapFileWriter& writeBitmap, ShellLauncher& shell,
+                         const std::wstring& fallbackFolder = UserPaintFolder());
 
 }  // namespace pw

@@ -12,6 +12,7 @@
 #include "platform/dib.h"
 #include "platform/failure.h"
 #include "platform/handles.h"
+#include "platform/system_library.h"
 
 namespace pw {
 
@@ -164,7 +165,11 @@ Picture DecodePicture(std::span<const std::byte> file) {
                       L" 像素），无法放入内存。");
     }
     ComPtr<IWICBitmapSource> converted;
-    Check(::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.get(), converted.put()),
+    // Loaded from the system folder on first use: windowscodecs is not among the libraries
+    // Windows always takes from there.
+    static const auto convert = RequiredSystemFunction<decltype(::WICConvertBitmapSource)>(
+        L"windowscodecs.dll", "WICConvertBitmapSource");
+    Check(convert(GUID_WICPixelFormat32bppBGR, frame.get(), converted.put()),
           L"WICConvertBitmapSource");
 
     void* bits = nullptr;

@@ -1,16 +1,10 @@
 #include "platform/dpi.h"
 
+#include "platform/system_library.h"
+
 namespace pw {
 
 namespace {
-
-// Looked up at run time: the program also runs where user32 lacks them.
-template <typename F>
-F User32Function(const char* name) {
-    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-    return user32 != nullptr ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(user32, name)))
-                             : nullptr;
-}
 
 UINT ScreenDpi() {
     const HDC screen = ::GetDC(nullptr);
@@ -22,8 +16,9 @@ UINT ScreenDpi() {
 }  // namespace
 
 UINT DpiForWindow(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    // Looked up at run time: the program also runs where user32 lacks it.
+    static const auto getDpiForWindow =
+        SystemFunction<UINT WINAPI(HWND)>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow != nullptr && window != nullptr) {
         if (const UINT dpi = getDpiForWindow(window); dpi != 0) {
             return dpi;
@@ -33,8 +28,8 @@ UINT DpiForWindow(HWND window) {
 }
 
 int MetricForDpi(int index, UINT dpi) {
-    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
-    static const auto forDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    static const auto forDpi =
+        SystemFunction<int WINAPI(int, UINT)>(L"user32.dll", "GetSystemMetricsForDpi");
     if (forDpi != nullptr) {
         return forDpi(index, dpi);
     }

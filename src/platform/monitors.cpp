@@ -2,22 +2,20 @@
 
 #include <windows.h>
 
+#include "platform/system_library.h"
+
 namespace pw {
 
 namespace {
 
 // GetDpiForMonitor lives in shcore.dll from Windows 8.1 on; before, every monitor has the
 // system's dpi.
-using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using GetDpiForMonitorFn = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 
-GetDpiForMonitorFn DpiForMonitorFunction() {
-    static const GetDpiForMonitorFn function = [] {
-        const HMODULE shcore = ::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return shcore != nullptr ? reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(
-                                       ::GetProcAddress(shcore, "GetDpiForMonitor")))
-                                 : nullptr;
-    }();
+GetDpiForMonitorFn* DpiForMonitorFunction() {
+    static const auto function =
+        SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     return function;
 }
 
@@ -36,7 +34,7 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
     int dpi = SystemDpi();
     UINT x = 0;
     UINT y = 0;
-    if (const GetDpiForMonitorFn forMonitor = DpiForMonitorFunction();
+    if (GetDpiForMonitorFn* const forMonitor = DpiForMonitorFunction();
         forMonitor != nullptr && SUCCEEDED(forMonitor(monitor, kEffectiveDpi, &x, &y)) && x > 0) {
         dpi = static_cast<int>(x);
     }

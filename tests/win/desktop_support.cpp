@@ -27,8 +27,9 @@ std::wstring ShippedData() {
     return ProgramFolder() + L"\\data";
 }
 
-StartedProcess ScriptedPrograms::Start(const std::wstring& commandLine, WORD show) {
-    started.push_back({commandLine, show});
+StartedProcess ScriptedPrograms::Start(const std::wstring& application,
+                                       const std::wstring& commandLine, WORD show) {
+    started.push_back({application, commandLine, show});
     if (!failWith.empty()) {
         throw Failure(std::exchange(failWith, L""));
     }

@@ -24,10 +24,12 @@ void WriteFileText(const std::wstring& path, const std::string& bytes);
 class ScriptedPrograms final : public ProgramStarter {
   public:
     struct Started {
+        std::wstring application;
         std::wstring commandLine;
         WORD show;
     };
-    StartedProcess Start(const std::wstring& commandLine, WORD show) override;
+    StartedProcess Start(const std::wstring& application, const std::wstring& commandLine,
+                         WORD show) override;
     std::vector<Started> started;
     std::wstring failWith;  // non-empty: the next start throws this cause
 };

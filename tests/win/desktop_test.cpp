@@ -19,14 +19,21 @@ namespace {
 
 using test::DesktopWindowTest;
 
-// Stands in for the print dialog: cancels, or hands out a device context of its own.
+// Stands in for the spooler's list and the print dialog: lists `printers` or fails with
+// `listError`; cancels, or hands out a device context of its own.
 class ScriptedPrintDialogs final : public PrintDialogs {
   public:
+    DWORD CountPrinters(DWORD& count) override {
+        count = printers;
+        return listError;
+    }
     UniqueDc Show(HWND ownerWindow) override {
         ++shown;
         owner = ownerWindow;
         return confirm ? UniqueDc(::CreateCompatibleDC(nullptr)) : UniqueDc();
     }
+    DWORD printers = 1;
+    DWORD listError = 0;
     int shown = 0;
     HWND owner = nullptr;
     bool confirm = false;
@@ -49,9 +56,22 @@ class HelpTest : public DesktopWindowTest {
     HelpTest() : DesktopWindowTest(L"pw desk with spaces") {}
 };
 
+// %SystemRoot%\system32\notepad.exe, as the environment names the system's folder.
+std::wstring NotepadInSystemRoot() {
+    wchar_t root[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(L"SystemRoot", root, MAX_PATH);
+    return std::wstring(root) + L"\\system32\\notepad.exe";
+}
+
 TEST_F(HelpTest, HelpStartsNotepadOnTheReadmeInANormalWindow) {
     m_form.RunCommand(ids::kMnuHowto);
     ASSERT_EQ(m_programs.started.size(), 1u);
+    // The system's Notepad by its full path: no notepad.exe beside the program or in the
+    // current folder is looked at.
+    EXPECT_EQ(::CompareStringOrdinal(m_programs.started[0].application.c_str(), -1,
+                                     NotepadInSystemRoot().c_str(), -1, TRUE),
+              CSTR_EQUAL)
+        << Narrow(m_programs.started[0].application);
     EXPECT_EQ(m_programs.started[0].commandLine, L"notepad " + m_folder.Path() + L"\\readme.txt");
     EXPECT_NE(m_folder.Path().find(L' '), std::wstring::npos);
     EXPECT_EQ(m_programs.started[0].show, SW_SHOWNORMAL);
@@ -62,6 +82,7 @@ TEST_F(HelpTest, HelpStartsNotepadOnTheReadmeInANormalWindow) {
 
     // A viewer that cannot be started is reported, naming the command line.
     m_programs.failWith = L"找不到 notepad。";
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuHowto);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_NE(m_boxes.Last().text.find(L"找不到 notepad。"), std::wstring::npos);
@@ -73,40 +94,47 @@ bool Running(const StartedProcess& process) {
     return process.handle && ::WaitForSingleObject(process.handle.get(), 0) == WAIT_TIMEOUT;
 }
 
-TEST(HelpViewerTest, ExitEndsOnlyTheViewerStartedLast) {
+TEST(HelpViewerTest, ExitEndsOnlyTheViewerStartedLastAndStoresNothing) {
     test::ScratchFolder folder(L"pw help viewer");
     test::WriteFileText(folder.Path() + L"\\readme.txt", "Pixelwren help\r\n");
     test::TestSettingsKey key;
     SettingsStore settings(key.Path());
+    // No box is scripted: Exit asks nothing, also about the unsaved capture.
     test::ScriptedMessageBoxes boxes;
     FrmMainServices services;
     services.programFolder = folder.Path();
     FrmMain form(boxes, settings, services);
     ASSERT_TRUE(form.Create());
+    form.RunCommand(ids::kMnuClient);
+    ASSERT_TRUE(form.ImageUnsaved());
     SystemProgramStarter programs;
     // A process this test started itself, as the id of an unrelated program would be.
-    StartedProcess other = programs.Start(L"notepad", SW_SHOWMINNOACTIVE);
+    StartedProcess other = programs.Start(SystemNotepad(), L"notepad", SW_SHOWMINNOACTIVE);
 
     form.RunCommand(ids::kMnuHowto);
-    ASSERT_EQ(boxes.Count(), 0u) << Narrow(boxes.Last().text);
     const DWORD firstId = form.HelpViewerProcess().id;
     // The first viewer, as a handle of the test's own, to see it outlive the Exit.
     StartedProcess first;
-    first.id = firstId;
     first.handle.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, firstId));
     form.RunCommand(ids::kMnuHowto);
     const DWORD secondId = form.HelpViewerProcess().id;
     EXPECT_NE(firstId, secondId);
     StartedProcess second;
-    second.handle.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, secondId));
+    second.handle.reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION,
+                                      FALSE, secondId));
     ASSERT_TRUE(Running(first));
     ASSERT_TRUE(Running(second));
 
     form.RunCommand(ids::kMnuExit);
     EXPECT_EQ(::WaitForSingleObject(second.handle.get(), 5000), WAIT_OBJECT_0);
-    test::PumpMessages(200);
-    EXPECT_TRUE(Running(first));
+    DWORD code = 0;
+    ::GetExitCodeProcess(second.handle.get(), &code);
+    EXPECT_EQ(code, 1u);
+    EXPECT_EQ(form.Hwnd(), nullptr);
+    // Ended together with the second, had Exit ended them.
+    EXPECT_EQ(::WaitForSingleObject(first.handle.get(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_TRUE(Running(other));
+    EXPECT_EQ(key.Value(L"MainLeft"), L"(missing)");
     for (const StartedProcess* started : {&first, &second, &other}) {
         ::TerminateProcess(started->handle.get(), 0);
     }
@@ -123,6 +151,7 @@ TEST_F(PrintTest, DialogDecidesAndNothingChanges) {
     ASSERT_TRUE(form.Create());
 
     // With no picture there is nothing to print: said so, no dialog.
+    m_boxes.Answer(IDOK);
     form.RunCommand(ids::kMnuPrint);
     EXPECT_EQ(dialogs.shown, 0);
     ASSERT_EQ(m_boxes.Count(), 1u);
@@ -143,6 +172,7 @@ TEST_F(PrintTest, DialogDecidesAndNothingChanges) {
     // Confirmed on a device that cannot print: the failure is reported.
     dialogs.confirm = true;
     const int objects = test::CountGdiObjects();
+    m_boxes.Answer(IDOK);
     form.RunCommand(ids::kMnuPrint);
     ASSERT_EQ(m_boxes.Count(), 2u);
     EXPECT_NE(m_boxes.Last().text.find(L"“打印”"), std::wstring::npos)
@@ -153,16 +183,45 @@ TEST_F(PrintTest, DialogDecidesAndNothingChanges) {
     EXPECT_TRUE(form.PicBmp().GetPicture() == picture);
 }
 
-TEST_F(PrintTest, NoPrinterIsSaidBeforeAnyDialog) {
-    // The test prefix has no printer; the system's dialog would show a modal box of its own.
-    ASSERT_FALSE(AnyPrinterInstalled());
-    SystemPrintDialogs dialogs;
-    try {
-        (void)dialogs.Show(m_form.Hwnd());
-        ADD_FAILURE() << "no failure without a printer";
-    } catch (const Failure& failure) {
-        EXPECT_NE(failure.Cause().find(L"没有安装打印机"), std::wstring::npos);
+TEST_F(PrintTest, NoPrinterIsSaidOnlyWhenThereIsNone) {
+    ScriptedPrintDialogs none;
+    none.printers = 0;
+    ScriptedPrintDialogs stopped;
+    stopped.listError = RPC_S_SERVER_UNAVAILABLE;
+    // The test prefix has no printer; were there one, the system's dialog would wait for a
+    // person.
+    SystemPrintDialogs system;
+    DWORD installed = 0;
+    ASSERT_EQ(system.CountPrinters(installed), 0u);
+    ASSERT_EQ(installed, 0u);
+    struct Case {
+        const char* name;
+        PrintDialogs* dialogs;
+        const wchar_t* said;
+        const wchar_t* notSaid;
+    };
+    const Case cases[] = {
+        {"the system's, with no printer", &system, L"没有安装打印机", L"EnumPrinters"},
+        {"none listed", &none, L"没有安装打印机", L"EnumPrinters"},
+        // A stopped print spooler says nothing of the printers there are.
+        {"spooler stopped", &stopped, L"EnumPrinters 失败（错误 1722）", L"没有安装打印机"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FrmMainServices services = Services();
+        services.printDialogs = c.dialogs;
+        FrmMain form(m_boxes, m_settings, services);
+        ASSERT_TRUE(form.Create());
+        form.RunCommand(ids::kMnuClient);
+        m_boxes.Answer(IDOK);
+        form.RunCommand(ids::kMnuPrint);
+        ASSERT_EQ(m_boxes.Count(), static_cast<size_t>(&c - cases) + 1);
+        const std::wstring& text = m_boxes.Last().text;
+        EXPECT_NE(text.find(L"“打印”"), std::wstring::npos) << Narrow(text);
+        EXPECT_NE(text.find(c.said), std::wstring::npos) << Narrow(text);
+        EXPECT_EQ(text.find(c.notSaid), std::wstring::npos) << Narrow(text);
     }
+    EXPECT_EQ(none.shown + stopped.shown, 0);
 }
 
 TEST(PrintPageTest, PictureLandsAtItsScreenSizeCentredAndShrunkToFit) {
@@ -270,21 +329,52 @@ TEST_F(PaintTest, FailuresAreReportedAndNothingElseHappens) {
     m_form.RunCommand(ids::kMnuClient);
     // No program for the class.
     m_shell.error = ERROR_NO_ASSOCIATION;
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuMspaint);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_NE(m_boxes.Last().text.find(L"“用画图编辑”"), std::wstring::npos)
         << Narrow(m_boxes.Last().text);
     EXPECT_NE(m_boxes.Last().text.find(L"Paint.Picture"), std::wstring::npos);
-    // No Temp folder: the write fails and the shell is not asked.
+    // No Temp folder beside the program, and none of the user's own that can be made either:
+    // both files are named, and the shell is not asked.
     m_shell.error = 0;
     test::RemoveTree(m_folder.Path() + L"\\Temp");
-    m_form.RunCommand(ids::kMnuMspaint);
-    ASSERT_EQ(m_boxes.Count(), 2u);
-    EXPECT_NE(m_boxes.Last().text.find(L"temp.bmp"), std::wstring::npos)
-        << Narrow(m_boxes.Last().text);
+    test::WriteFileText(m_folder / L"a file", "");
+    const std::wstring own = m_folder / L"a file\\Temp";
+    auto write = [](const Picture& p, const std::wstring& path) {
+        SavePictureFile(p, path, ImageFormat::Bmp);
+    };
+    try {
+        EditInPaint(m_form.Hwnd(), m_form.PicBmp().GetPicture(), m_folder.Path(), write, m_shell,
+                    own);
+        ADD_FAILURE() << "no failure";
+    } catch (const Failure& failure) {
+        EXPECT_NE(failure.Cause().find(TempFile()), std::wstring::npos) << Narrow(failure.Cause());
+        EXPECT_NE(failure.Cause().find(own), std::wstring::npos) << Narrow(failure.Cause());
+    }
     EXPECT_EQ(m_shell.requests.size(), 1u);
     EXPECT_FALSE(test::FileExists(TempFile()));
     EXPECT_TRUE(m_form.ImageUnsaved());
+}
+
+TEST_F(PaintTest, WithoutTheProgramsTempFolderTheUsersOwnTakesTheFile) {
+    wchar_t local[MAX_PATH] = {};
+    ASSERT_NE(::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
+    const std::wstring own = std::wstring(local) + L"\\Pixelwren";
+    const std::wstring file = own + L"\\Temp\\temp.bmp";
+    test::RemoveTree(own);
+    test::RemoveTree(m_folder.Path() + L"\\Temp");
+    m_form.RunCommand(ids::kMnuClient);
+    m_form.RunCommand(ids::kMnuMspaint);
+    ASSERT_EQ(m_shell.requests.size(), 1u);
+    EXPECT_EQ(m_shell.requests[0].file, Narrow(file));
+    EXPECT_EQ(m_shell.requests[0].fileAtRequest.substr(0, 2), "BM");
+    EXPECT_TRUE(
+        SamePixels(PixelsOfFile(file), test::ReadBitmap(m_form.PicBmp().GetPicture().Bitmap())));
+    EXPECT_FALSE(test::FileExists(TempFile()));
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    test::RemoveTree(own);
 }
 
 class WallpaperTest : public DesktopWindowTest {};

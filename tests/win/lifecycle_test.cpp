@@ -13,7 +13,6 @@
 #include "core/ids.h"
 #include "core/geometry.h"
 #include "main_window_fixture.h"
-#include "platform/process.h"
 
 namespace pw {
 namespace {
@@ -361,49 +360,6 @@ TEST_F(LifecycleTest, PlacementComesBackOnItsMonitorAcrossScalings) {
         EXPECT_EQ(Placement(again.Hwnd()), c.window) << c.storedLeft;
     }
     EXPECT_EQ(m_boxes.Count(), 0u);
-}
-
-StartedProcess StartNotepad() {
-    STARTUPINFOW startup{sizeof startup};
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION info{};
-    wchar_t command[] = L"notepad.exe";
-    if (!::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        return {};
-    }
-    ::CloseHandle(info.hThread);
-    return {info.dwProcessId, UniqueKernelHandle(info.hProcess)};
-}
-
-TEST_F(LifecycleTest, ExitEndsOnlyTheViewerItStartedAndStoresNothing) {
-    StartedProcess viewer = StartNotepad();
-    ASSERT_TRUE(viewer.handle);
-    const auto form = Start();
-    form->HelpViewerProcess() = std::move(viewer);
-    const HANDLE process = form->HelpViewerProcess().handle.get();
-    form->RunCommand(ids::kMnuExit);
-    EXPECT_EQ(::WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process, &code);
-    EXPECT_EQ(code, 1u);
-    EXPECT_EQ(form->Hwnd(), nullptr);
-    EXPECT_EQ(m_key.Value(L"MainLeft"), L"(missing)");
-    EXPECT_EQ(m_boxes.Count(), 0u);
-
-    // A remembered id without the handle ends nothing, not even a process that has that id
-    // now (here: another Notepad).
-    StartedProcess other = StartNotepad();
-    ASSERT_TRUE(other.handle);
-    TerminateProcessById(StartedProcess{other.id, {}});
-    EXPECT_EQ(::WaitForSingleObject(other.handle.get(), 300), static_cast<DWORD>(WAIT_TIMEOUT))
-        << "a process was ended by its id alone";
-    ::TerminateProcess(other.handle.get(), 7);
-    ::WaitForSingleObject(other.handle.get(), 5000);
-    // A viewer that has exited already keeps the exit it had.
-    TerminateProcessById(other);
-    ::GetExitCodeProcess(other.handle.get(), &code);
-    EXPECT_EQ(code, 7u);
 }
 
 TEST_F(LifecycleTest, DpiChangeTakesTheSuggestedRectangleAndRescales) {
