@@ -381,6 +381,7 @@ class WallpaperTest : public DesktopWindowTest {};
 
 TEST_F(WallpaperTest, WritesTheFixedBitmapAndSetsIt) {
     // No picture: said so, nothing set.
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuWallpaper);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_NE(m_boxes.Last().text.find(L"还没有图片"), std::wstring::npos);
@@ -398,6 +399,7 @@ TEST_F(WallpaperTest, WritesTheFixedBitmapAndSetsIt) {
 
     // A refused wallpaper is reported.
     m_wallpaper.error = ERROR_ACCESS_DENIED;
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuWallpaper);
     ASSERT_EQ(m_boxes.Count(), 2u);
     EXPECT_NE(m_boxes.Last().text.find(L"“设置为墙纸”"), std::wstring::npos)
@@ -441,6 +443,7 @@ TEST_F(WallpaperTest, ClearPassesTheEmptyPathAndReportsARefusal) {
     EXPECT_EQ(m_wallpaper.paths, (std::vector<std::string>{""}));
     EXPECT_EQ(m_boxes.Count(), 0u);
     m_wallpaper.error = ERROR_ACCESS_DENIED;
+    m_boxes.Answer(IDOK);
     m_form.RunCommand(ids::kMnuClearWall);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_NE(m_boxes.Last().text.find(L"“清除墙纸”"), std::wstring::npos)
