@@ -20,8 +20,9 @@ expect_eq "$(drv state "$MAIN")" normal "state after Cancel"
 expect_eq "$(size_of "$PICBMP")" "$initial_size" "picture after Cancel"
 
 # The two seconds start when the box goes. The user makes the other window active while the
-# box is still up and only then answers it, with a click on OK that leaves the other window
-# active: however long the machine takes, the test never has to act within the two seconds.
+# box is still up and only then answers OK, with what a click on the button sends, which
+# leaves the other window active: however long the machine takes, the test never has to act
+# within the two seconds.
 step "the box again; the user activates another window, then answers OK"
 drv post-command "$MAIN" $CMD_ATIVEWINDOW
 BOX=$(drv wait-box "Pixelwren v1.0" 10000) || fail "no message box"
