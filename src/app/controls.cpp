@@ -327,17 +327,37 @@ int StatusBar::HeightPixels() const {
 }
 
 void StatusBar::SetPanelText(int panel, const std::wstring& text) {
+    const auto index = static_cast<size_t>(panel - 1);
+    if (m_texts.size() <= index) {
+        m_texts.resize(index + 1);
+    }
+    m_texts[index] = text;
     ::SendMessageW(m_hwnd, SB_SETTEXTW, static_cast<WPARAM>(panel - 1),
                    reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::wstring StatusBar::PanelText(int panel) const {
-    const LRESULT info =
-        ::SendMessageW(m_hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel - 1), 0);
-    std::vector<wchar_t> buffer(static_cast<size_t>(LOWORD(info)) + 1, L'\0');
-    ::SendMessageW(m_hwnd, SB_GETTEXTW, static_cast<WPARAM>(panel - 1),
-                   reinterpret_cast<LPARAM>(buffer.data()));
-    return std::wstring(buffer.data());
+    // SB_GETTEXTLENGTH and even WM_GETTEXTLENGTH give the length in a 16-bit word, and
+    // SB_GETTEXT takes no buffer size (Wine copies the whole text, Windows stops at 65,535
+    // characters): none of them reads a longer text. The control's own window text is panel
+    // 1's, and WM_GETTEXT stops at the buffer's end, so the buffer grows until the text fits
+    // with room to spare. The other panels hold what this wrapper set.
+    if (panel != 1) {
+        const auto index = static_cast<size_t>(panel - 1);
+        return index < m_texts.size() ? m_texts[index] : std::wstring();
+    }
+    const auto length = static_cast<size_t>(::SendMessageW(m_hwnd, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(length + 2, L'\0');
+    for (;;) {
+        const auto copied =
+            static_cast<size_t>(::SendMessageW(m_hwnd, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                                               reinterpret_cast<LPARAM>(text.data())));
+        if (copied + 1 < text.size()) {
+            text.resize(copied);
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
 }
 
 void StatusBar::Fit(int parentWidthPixels, int panel1MinPixels, int panel2Pixels) {

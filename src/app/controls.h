@@ -136,6 +136,7 @@ private:
     HWND m_hwnd = nullptr;
     HWND m_tooltip = nullptr;
     std::wstring m_tip;
+    std::vector<std::wstring> m_texts;  // each panel's text as set, from panel 1
 };
 
 }  // namespace pw

@@ -670,11 +670,10 @@ void FrmMain::Reporting(UINT id, Work&& work) {
 }
 
 std::wstring FrmMain::CommandName(UINT id) const {
-    wchar_t caption[256] = {};
-    ::GetMenuStringW(Menu(), id, caption, 256, MF_BYCOMMAND);
-    std::wstring text = caption;
-    text = text.substr(0, text.find(L'\t'));
-    return Widen(CommandDisplayName(Narrow(text)));
+    // The built-in caption, not the one the menu shows: messages keep their built-in wording
+    // after a language file, which may also have left the caption empty.
+    const MenuEntry* entry = FindCommand(id);
+    return entry != nullptr ? Widen(CommandDisplayName(Narrow(entry->caption))) : std::wstring();
 }
 
 void FrmMain::ReportFailure(UINT id, const std::wstring& cause) {

@@ -1,5 +1,6 @@
 #include "core/language_lines.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace pw {
@@ -100,6 +101,57 @@ std::u16string DecodeUtf8(std::string_view utf8) {
         i += length;
     }
     return out;
+}
+
+size_t WholeCharactersIn(std::span<const std::byte> start, const AnsiCharacterBytes& ansiBytes) {
+    const DetectedEncoding detected = DetectEncoding(start);
+    const size_t begin = detected.markBytes;
+    const size_t end = start.size();
+    switch (detected.encoding) {
+        case TextEncoding::Utf8: {
+            // Back over at most three continuation bytes to the byte that leads them.
+            size_t lead = end;
+            while (lead > begin && end - lead < 3 && (ByteAt(start, lead - 1) & 0xC0) == 0x80) {
+                --lead;
+            }
+            if (lead == begin) {
+                return end;
+            }
+            const uint8_t first = ByteAt(start, --lead);
+            const size_t length = first >= 0xF0 && first <= 0xF4   ? 4
+                                  : first >= 0xE0 && first <= 0xEF ? 3
+                                  : first >= 0xC2 && first <= 0xDF ? 2
+                                                                   : 1;
+            return end - lead < length ? lead : end;
+        }
+        case TextEncoding::Utf16LE:
+        case TextEncoding::Utf16BE: {
+            const size_t whole = begin + (end - begin) / 2 * 2;
+            if (whole == begin) {
+                return whole;
+            }
+            const uint8_t high =
+                ByteAt(start, detected.encoding == TextEncoding::Utf16LE ? whole - 1 : whole - 2);
+            return high >= 0xD8 && high <= 0xDB ? whole - 2 : whole;
+        }
+        case TextEncoding::Ansi: {
+            // A trail byte can look like a lead byte, so the walk goes forwards, from just
+            // after the last line end: CR and LF are never part of a multi-byte character.
+            size_t i = end;
+            while (i > begin && ByteAt(start, i - 1) != '\r' && ByteAt(start, i - 1) != '\n') {
+                --i;
+            }
+            while (i < end) {
+                const size_t length = std::max<size_t>(ansiBytes(ByteAt(start, i)), 1);
+                if (end - i < length) {
+                    return i;
+                }
+                i += length;
+            }
+            return end;
+        }
+    }
+    return end;
 }
 
 std::array<std::u16string, kLanguageLines> ReadLanguageLines(std::span<const std::byte> file,

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
@@ -33,6 +34,15 @@ using AnsiDecoder = std::function<std::u16string(std::string_view)>;
 // an odd last byte of a UTF-16 file is dropped.
 std::array<std::u16string, kLanguageLines> ReadLanguageLines(std::span<const std::byte> file,
                                                              const AnsiDecoder& decodeAnsi);
+
+// How many bytes the character of the system's ANSI code page that starts with `lead` takes.
+using AnsiCharacterBytes = std::function<size_t(uint8_t)>;
+
+// How much of `start`, the first bytes of a longer file, holds whole characters: a character
+// cut at the end goes (part of a UTF-8 sequence, an odd byte or the first half of a surrogate
+// pair in UTF-16, part of an ANSI multi-byte character). A CR whose LF was cut off still ends
+// its line, so it stays.
+size_t WholeCharactersIn(std::span<const std::byte> start, const AnsiCharacterBytes& ansiBytes);
 
 // UTF-8 to UTF-16; every malformed or overlong sequence, surrogate and value beyond U+10FFFF
 // becomes U+FFFD.

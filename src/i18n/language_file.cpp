@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <limits>
+#include <cstdint>
 #include <vector>
 
 #include "platform/failure.h"
@@ -13,8 +13,9 @@ namespace pw {
 
 namespace {
 
-// A language file is a few hundred bytes; anything this large is not one.
-constexpr LONGLONG kMaxLanguageFileBytes = LONGLONG{16} << 20;
+// What is read of a language file: 25 lines of any sensible length, a line of 65,536
+// characters and more among them. A longer file is read as if it ended here.
+constexpr DWORD kLanguageFileReadBytes = DWORD{16} << 20;
 
 std::u16string DecodeAnsi(std::string_view bytes) {
     if (bytes.empty()) {
@@ -28,6 +29,14 @@ std::u16string DecodeAnsi(std::string_view bytes) {
                               reinterpret_cast<wchar_t*>(text.data()), length);
     }
     return text;
+}
+
+size_t BytesOfAnsiCharacter(uint8_t lead) {
+    // With UTF-8 as the system's code page there are no lead bytes, but sequences.
+    if (::GetACP() == CP_UTF8) {
+        return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    }
+    return ::IsDBCSLeadByte(lead) != FALSE ? 2 : 1;
 }
 
 [[noreturn]] void ThrowUnreadable(const std::wstring& path, const std::wstring& cause) {
@@ -48,16 +57,24 @@ std::array<std::wstring, kLanguageLines> ReadLanguageFile(const std::wstring& pa
     if (!::GetFileSizeEx(file.get(), &size)) {
         ThrowUnreadable(path, DescribeFailedCall(L"GetFileSizeEx", ::GetLastError()));
     }
-    if (size.QuadPart > kMaxLanguageFileBytes) {
-        ThrowUnreadable(path, L"文件太大，不是语言文件。");
+    const bool cut = size.QuadPart > kLanguageFileReadBytes;
+    std::vector<std::byte> bytes(cut ? kLanguageFileReadBytes : static_cast<size_t>(size.QuadPart));
+    size_t filled = 0;
+    while (filled < bytes.size()) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), bytes.data() + filled,
+                        static_cast<DWORD>(bytes.size() - filled), &read, nullptr)) {
+            ThrowUnreadable(path, DescribeFailedCall(L"ReadFile", ::GetLastError()));
+        }
+        if (read == 0) {
+            break;
+        }
+        filled += read;
     }
-    std::vector<std::byte> bytes(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-        ThrowUnreadable(path, DescribeFailedCall(L"ReadFile", ::GetLastError()));
+    bytes.resize(filled);
+    if (cut) {
+        bytes.resize(WholeCharactersIn(bytes, BytesOfAnsiCharacter));
     }
-    bytes.resize(read);
     const auto lines = ReadLanguageLines(bytes, DecodeAnsi);
     std::array<std::wstring, kLanguageLines> texts;
     for (size_t i = 0; i < kLanguageLines; ++i) {

@@ -14,8 +14,9 @@ inline constexpr wchar_t kChineseLanguageFile[] = L"\\chinese.lng";
 inline constexpr wchar_t kEnglishLanguageFile[] = L"\\English.lng";
 
 // The first 25 lines of the file at `path`, decoded by its byte-order mark or, without one,
-// in the system's ANSI code page; missing lines are empty. Throws Failure naming the file
-// when it cannot be read.
+// in the system's ANSI code page; missing lines are empty. Of a file over 16 MiB only its
+// start is read, up to the last whole character there. Throws Failure naming the file when
+// it cannot be read.
 std::array<std::wstring, kLanguageLines> ReadLanguageFile(const std::wstring& path);
 
 }  // namespace pw

@@ -402,6 +402,19 @@ int Run(const std::vector<std::wstring>& a) {
         Print(ids);
         return 0;
     }
+    if (cmd == L"box-answer" && need(2)) {
+        // What a click on the box's button sends, without activating the box.
+        const HWND box = ToHwnd(a[2]);
+        const int id = ToInt(a[3]);
+        const HWND button = ::GetDlgItem(box, id);
+        if (button == nullptr) {
+            return Fail("no such button");
+        }
+        return ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                              reinterpret_cast<LPARAM>(button))
+                   ? 0
+                   : Fail("post failed");
+    }
     if (cmd == L"pixel" && need(2)) {
         const Grab g = GrabScreen(ToInt(a[2]), ToInt(a[3]), 1, 1);
         char text[16];

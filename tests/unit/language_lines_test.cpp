@@ -131,6 +131,39 @@ TEST(LanguageLinesTest, EncodingsByByteOrderMark) {
     EXPECT_EQ(DetectEncoding(Bytes("a\xEF\xBB\xBF")).encoding, TextEncoding::Ansi);
 }
 
+TEST(LanguageLinesTest, AFileCutShortKeepsItsWholeCharacters) {
+    // A double-byte code page: 0x81 to 0xFE lead, and a trail byte may look like a lead.
+    const auto doubleByte = [](uint8_t lead) -> size_t {
+        return lead >= 0x81 && lead <= 0xFE ? 2 : 1;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::byte> start;
+        size_t whole;
+    };
+    const Case cases[] = {
+        {"UTF-8, whole", Bytes("\xEF\xBB\xBF\xE6\x96\x87"), 6},
+        {"UTF-8, one byte of three", Bytes("\xEF\xBB\xBF\xE6\x96\x87\xE5"), 6},
+        {"UTF-8, two bytes of three", Bytes("\xEF\xBB\xBF\xE6\x96\x87\xE5\xBD"), 6},
+        {"UTF-8, three bytes of four", Bytes("\xEF\xBB\xBFz\xF0\x9F\x98"), 4},
+        {"UTF-8, four bytes of four", Bytes("\xEF\xBB\xBFz\xF0\x9F\x98\x80"), 8},
+        {"UTF-8, a stray continuation byte stays", Bytes("\xEF\xBB\xBFz\x80"), 5},
+        {"UTF-16 LE, an odd byte", Bytes(std::string_view("\xFF\xFEz\0y\0A", 7)), 6},
+        {"UTF-16 LE, half a pair", Utf16(u"a\xD83D", true, true), 4},
+        {"UTF-16 BE, half a pair", Utf16(u"a\xD83D", false, true), 4},
+        {"UTF-16 LE, a whole pair", Utf16(u"a\U0001F600", true, true), 8},
+        {"ANSI, a lead byte", Bytes("ab\xB0"), 2},
+        {"ANSI, a whole character", Bytes("ab\xB0\xA1"), 4},
+        {"ANSI, a trail byte that looks like a lead", Bytes("\xB0\xB0\xB0"), 2},
+        {"ANSI, a lead byte after a line end", Bytes("\xB0\r\xB0"), 2},
+        {"ANSI, a CR whose LF was cut off", Bytes("ab\r"), 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(WholeCharactersIn(c.start, doubleByte), c.whole);
+    }
+}
+
 TEST(LanguageLinesTest, MalformedUtf8BecomesReplacementCharacters) {
     struct Case {
         const char* bytes;

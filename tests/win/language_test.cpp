@@ -43,18 +43,21 @@ void WalkMenu(HMENU menu, std::vector<std::wstring>& captions) {
     }
 }
 
+constexpr size_t kTipChars = 1024;
+
 Shown ReadShown(FrmMain& form) {
     Shown shown;
     wchar_t title[256] = {};
     ::GetWindowTextW(form.Hwnd(), title, 256);
     shown.title = title;
     shown.panel1 = form.StatusBar1().PanelText(1);
-    wchar_t tip[256] = {};
+    // Wine's tooltip copies up to its own limit of 1,024 characters, whatever the size given.
+    wchar_t tip[kTipChars] = {};
     TTTOOLINFOW tool{sizeof tool};
     tool.hwnd = form.StatusBar1().Hwnd();
     tool.uId = 1;
     tool.lpszText = tip;
-    ::SendMessageW(form.StatusBar1().TooltipHwnd(), TTM_GETTEXTW, 256,
+    ::SendMessageW(form.StatusBar1().TooltipHwnd(), TTM_GETTEXTW, kTipChars,
                    reinterpret_cast<LPARAM>(&tool));
     shown.panel1Tip = tip;
     // The menu is walked in display order, which is the table's order.
@@ -112,7 +115,7 @@ void ExpectTargetsCarry(const Shown& shown, const std::vector<std::wstring>& lin
     ASSERT_EQ(lines.size(), kLanguageLines);
     EXPECT_EQ(shown.title, lines[0]);
     EXPECT_EQ(shown.panel1, lines[1]);
-    EXPECT_EQ(shown.panel1Tip, lines[1]);
+    EXPECT_EQ(shown.panel1Tip, lines[1].substr(0, kTipChars - 1));
     for (size_t i = 2; i < kLanguageLines; ++i) {
         const char* name = kMenuOfLine[i];
         std::wstring want = lines[i];
@@ -199,11 +202,18 @@ TEST_F(LanguageTest, LinesGoToTheirTargetsInTheFilesOrder) {
     // The lone LF goes to a menu caption: the status bar shows line breaks as spaces.
     std::vector<std::wstring> utf16Lines{L"  a ", L" ", L"b\nc"};
     utf16Lines.resize(kLanguageLines);
+    // Status panel 1 with more characters than a 16-bit length can count.
+    std::vector<std::wstring> longLines = distinctLines;
+    longLines[1] = std::wstring(70000, L'w') + L"!";
     const Case cases[] = {
         {"25 distinct lines", distinct, distinctLines},
         {"30 lines: the last five are ignored", thirty, distinctLines},
         {"10 lines: the other targets go empty", ten, tenLines},
         {"spaces kept, a lone LF stays, UTF-16 LE", utf16, utf16Lines},
+        {"25 lines, then more than 16 MiB", distinct + std::string(17 << 20, 'x'), distinctLines},
+        {"a second line of 70,001 characters",
+         "Line 1 &x\r\n" + Narrow(longLines[1]) + distinct.substr(distinct.find("\r\nLine 3")),
+         longLines},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -218,32 +228,78 @@ TEST_F(LanguageTest, LinesGoToTheirTargetsInTheFilesOrder) {
     EXPECT_EQ(MenuShows(ReadShown(m_form), "mnuDistrict"), L"Line 22");
 }
 
-TEST_F(LanguageTest, AnUnreadableFileChangesNothingAndSaysWhichFile) {
-    m_form.RunCommand(ids::kMnuEnglish);
-    const Shown english = ReadShown(m_form);
+TEST_F(LanguageTest, OfAFileOver16MiBItsStartIsReadUpToTheLastWholeCharacter) {
+    constexpr size_t kRead = size_t{16} << 20;
+    const auto repeat = [](std::string start, const std::string& unit, size_t atLeast) {
+        while (start.size() < atLeast) {
+            start += unit;
+        }
+        return start;
+    };
+    // Where the start ends, it cuts a three-byte 界 after its first byte, and a pair of UTF-16
+    // units after the first.
+    ASSERT_EQ((kRead - 3) % 3, 1u);
+    ASSERT_EQ((kRead - 2) / 2 % 2, 1u);
     struct Case {
         const char* name;
-        std::wstring folderToBreak;
-    } cases[] = {
-        {"no such file", LanguageFile(kChineseLanguageFile)},
-        {"no language folder", m_folder.Path() + L"\\language"},
+        std::string file;
+        std::wstring line1;
+    };
+    const Case cases[] = {
+        {"UTF-8", repeat("\xEF\xBB\xBF", "界", kRead + 3), std::wstring((kRead - 3) / 3, L'界')},
+        {"UTF-16 LE", repeat("\xFF\xFE", std::string("\x3D\xD8\x00\xDE", 4), kRead + 4),
+         Widen(repeat("", "\xF0\x9F\x98\x80", (kRead - 2) / 4 * 4))},
+        // The LF beyond the start brings no line of its own.
+        {"ANSI, a CR LF pair cut between the two", std::string(kRead - 1, 'a') + "\r\nsecond\r\n",
+         std::wstring(kRead - 1, L'a')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        WriteFileText(LanguageFile(kEnglishLanguageFile), c.file);
+        const auto lines = ReadLanguageFile(LanguageFile(kEnglishLanguageFile));
+        EXPECT_TRUE(lines[0] == c.line1)
+            << lines[0].size() << " characters, not " << c.line1.size() << ", ending in "
+            << Narrow(lines[0].substr(lines[0].size() - std::min<size_t>(lines[0].size(), 2)));
+        for (size_t i = 1; i < kLanguageLines; ++i) {
+            EXPECT_EQ(lines[i], L"") << "line " << i + 1;
+        }
+    }
+}
+
+TEST_F(LanguageTest, AnUnreadableFileChangesNothingAndSaysWhichFile) {
+    const std::string english = ReadFileText(LanguageFile(kEnglishLanguageFile));
+    struct Case {
+        const char* name;
+        std::string englishFile;  // read first
+        std::wstring folderToBreak;
+    } cases[] = {
+        {"no such file, after the English file", english, LanguageFile(kChineseLanguageFile)},
+        // The command's name comes from no language file: not empty after a short one.
+        {"no such file, after a one-line file", "Title\r\n", LanguageFile(kChineseLanguageFile)},
+        {"no language folder", english, m_folder.Path() + L"\\language"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFileText(LanguageFile(kEnglishLanguageFile), c.englishFile);
+        m_form.RunCommand(ids::kMnuEnglish);
+        const Shown before = ReadShown(m_form);
         test::RemoveTree(c.folderToBreak);
         ::DeleteFileW(c.folderToBreak.c_str());
-        const size_t before = m_boxes.Count();
+        const size_t boxes = m_boxes.Count();
+        m_boxes.Answer(IDOK);
         m_form.RunCommand(ids::kMnuChinese);
-        ASSERT_EQ(m_boxes.Count(), before + 1);
+        ASSERT_EQ(m_boxes.Count(), boxes + 1);
+        // The message keeps its built-in wording, the command's name included.
         const std::wstring& text = m_boxes.Last().text;
-        EXPECT_NE(text.find(m_folder.Path() + L"\\language\\chinese.lng"), std::wstring::npos)
+        EXPECT_EQ(text.find(L"无法完成“简体中文”。\n\n无法读取语言文件“" + m_folder.Path() +
+                            L"\\language\\chinese.lng”"),
+                  0u)
             << Narrow(text);
-        EXPECT_NE(text.find(L"简体中文"), std::wstring::npos) << Narrow(text);  // the command
         EXPECT_EQ(m_boxes.Last().style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
         const Shown shown = ReadShown(m_form);
-        EXPECT_EQ(shown.title, english.title);
-        EXPECT_EQ(shown.panel1, english.panel1);
-        EXPECT_EQ(shown.menu, english.menu);
+        EXPECT_EQ(shown.title, before.title);
+        EXPECT_EQ(shown.panel1, before.panel1);
+        EXPECT_EQ(shown.menu, before.menu);
     }
 }
 
