@@ -312,6 +312,7 @@ TEST(LanguageAtRootTest, TheFolderTextIsJoinedUnchanged) {
     services.programFolder = L"Q:\\";
     FrmMain form(boxes, settings, services);
     ASSERT_TRUE(form.Create());
+    boxes.Answer(IDOK);
     form.RunCommand(ids::kMnuEnglish);
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_NE(boxes.Last().text.find(L"“Q:\\\\language\\English.lng”"), std::wstring::npos)
@@ -320,6 +321,7 @@ TEST(LanguageAtRootTest, TheFolderTextIsJoinedUnchanged) {
 
 TEST_F(LanguageTest, AboutSpeaksTheLanguageTheHelpTopicsItemShows) {
     auto about = [&] {
+        m_boxes.Answer(IDOK);
         m_form.RunCommand(ids::kMnuAbout);
         return m_boxes.Last();
     };
