@@ -1,27 +1,10 @@
 #include "desktop_support.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "platform/failure.h"
 #include "platform/program_folder.h"
 #include "platform/text.h"
 
 namespace pw::test {
-
-void WriteFileText(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary);
-    out << bytes;
-}
-
-std::string ReadFileText(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 std::wstring ShippedData() {
     return ProgramFolder() + L"\\data";
@@ -53,10 +36,7 @@ DWORD ScriptedShell::Execute(SHELLEXECUTEINFOA& r) {
     return error;
 }
 
-DesktopWindowTest::DesktopWindowTest(const std::wstring& folderName)
-    : m_folder(folderName), m_form(m_boxes, m_settings, Services()) {}
-
-FrmMainServices DesktopWindowTest::Services() {
+FrmMainServices DesktopStandIns::Services() {
     FrmMainServices services;
     services.programs = &m_programs;
     services.shell = &m_shell;
@@ -75,10 +55,7 @@ void DesktopWindowTest::SetUp() {
             ::CopyFileW((ShippedData() + file).c_str(), (m_folder.Path() + file).c_str(), FALSE))
             << Narrow(ShippedData() + file);
     }
-    ASSERT_TRUE(m_form.Create());
-    ::ShowWindow(m_form.Hwnd(), SW_SHOWNORMAL);
-    ::SetForegroundWindow(m_form.Hwnd());
-    PumpMessages(50);
+    MainWindowTest::SetUp();
 }
 
 }  // namespace pw::test

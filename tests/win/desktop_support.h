@@ -14,9 +14,6 @@
 
 namespace pw::test {
 
-void WriteFileText(const std::wstring& path, const std::string& bytes);
-[[nodiscard]] std::string ReadFileText(const std::wstring& path);
-[[nodiscard]] bool FileExists(const std::wstring& path);
 // The folder of the shipped data (language files, readme) copied beside the test program.
 [[nodiscard]] std::wstring ShippedData();
 
@@ -64,21 +61,24 @@ class ScriptedWallpaper final : public WallpaperSetter {
     DWORD error = 0;
 };
 
-// The main window on a program folder of the test's own that holds the shipped files.
-class DesktopWindowTest : public ::testing::Test {
-  protected:
-    explicit DesktopWindowTest(const std::wstring& folderName = L"pw-desk");
-    void SetUp() override;
+// A program folder of the test's own and stand-ins for the world outside, made before the
+// window that uses them.
+struct DesktopStandIns {
+    explicit DesktopStandIns(const std::wstring& folderName) : m_folder(folderName) {}
     FrmMainServices Services();
 
     ScratchFolder m_folder;
-    TestSettingsKey m_key;
-    SettingsStore m_settings{m_key.Path()};
-    ScriptedMessageBoxes m_boxes;
     ScriptedPrograms m_programs;
     ScriptedShell m_shell;
     ScriptedWallpaper m_wallpaper;
-    FrmMain m_form;
+};
+
+// The main window on a program folder of the test's own that holds the shipped files.
+class DesktopWindowTest : protected DesktopStandIns, public MainWindowTest {
+  protected:
+    explicit DesktopWindowTest(const std::wstring& folderName = L"pw-desk")
+        : DesktopStandIns(folderName), MainWindowTest(Services()) {}
+    void SetUp() override;
 };
 
 }  // namespace pw::test

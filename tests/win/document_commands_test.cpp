@@ -40,9 +40,6 @@ class DocumentTest : public test::DocumentWindowTest {
         ASSERT_NE(Shown(), nullptr);
         ASSERT_TRUE(m_form.ImageUnsaved());
     }
-    bool Exists(const std::wstring& path) {
-        return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
 };
 
 TEST_F(DocumentTest, OpenShowsThePictureWithItsNameAndSizeInTheCaption) {
@@ -236,8 +233,7 @@ TEST_F(DocumentTest, SaveQuestionMatrix) {
             test::ScriptedMessageBoxes boxes;
             test::ScriptedFileDialogs dialogs;
             FrmMain form(boxes, m_settings);
-            ASSERT_TRUE(form.Create());
-            ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+            ASSERT_TRUE(test::CreateShown(form));
             form.SetFileDialogs(dialogs);
             if (c.capture) {
                 form.RunCommand(ids::kMnuClient);
@@ -264,7 +260,7 @@ TEST_F(DocumentTest, SaveQuestionMatrix) {
                 EXPECT_EQ(form.Form_Unload(), c.goesAhead);
             }
             EXPECT_EQ(form.ImageUnsaved(), c.unsavedAfter);
-            EXPECT_EQ(Exists(target), c.fileWritten);
+            EXPECT_EQ(test::FileExists(target), c.fileWritten);
             EXPECT_EQ(boxes.Count(), (c.answer != 0 ? 1u : 0u) + (c.reported ? 1u : 0u));
             if (c.answer != 0 && boxes.Count() > 0) {
                 const auto& question = boxes.History()[0];
@@ -280,7 +276,7 @@ TEST_F(DocumentTest, SaveQuestionMatrix) {
             if (!c.goesAhead) {
                 EXPECT_EQ(form.PicBmp().GetPicture().Bitmap(), picture);  // the picture stays
             }
-            if (c.fileWritten && Exists(target)) {
+            if (c.fileWritten && test::FileExists(target)) {
                 EXPECT_EQ(LoadPictureFile(target).SizeInPixels(), captured);
             }
         }

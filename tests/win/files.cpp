@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 
 namespace pw::test {
 
@@ -58,21 +59,17 @@ std::vector<std::wstring> ScratchFolder::Names() const {
     return names;
 }
 
-Bytes ReadBytes(const std::wstring& path) {
+std::string ReadFileText(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
-    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Bytes bytes(chars.size());
-    std::transform(chars.begin(), chars.end(), bytes.begin(), [](char c) { return std::byte(c); });
-    return bytes;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteBytes(const std::wstring& path, const Bytes& bytes) {
+void WriteFileText(const std::wstring& path, std::string_view bytes) {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-Bytes ToBytes(const std::string& text) {
+Bytes ToBytes(std::string_view text) {
     Bytes bytes(text.size());
     std::transform(text.begin(), text.end(), bytes.begin(), [](char c) { return std::byte(c); });
     return bytes;

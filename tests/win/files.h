@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/file_dialog.h"
@@ -37,9 +38,18 @@ class ScratchFolder {
 
 // Removes a folder with everything in it, read-only files too.
 void RemoveTree(const std::wstring& folder);
-Bytes ReadBytes(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const Bytes& bytes);
-Bytes ToBytes(const std::string& text);
+// Whole files at once, their bytes in a string; a written file is replaced.
+[[nodiscard]] std::string ReadFileText(const std::wstring& path);
+void WriteFileText(const std::wstring& path, std::string_view bytes);
+Bytes ToBytes(std::string_view text);
+[[nodiscard]] inline bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+// The same, as bytes.
+[[nodiscard]] inline Bytes ReadBytes(const std::wstring& path) { return ToBytes(ReadFileText(path)); }
+inline void WriteBytes(const std::wstring& path, const Bytes& bytes) {
+    WriteFileText(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
 
 // Answers file dialogs from a script and records what each was asked. With the script used
 // up, a dialog is cancelled.

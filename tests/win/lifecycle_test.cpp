@@ -160,8 +160,7 @@ TEST_F(LifecycleTest, CloseThatCannotStoreStillAsksAboutTheCapture) {
     SettingsStore broken(m_key.Path() + L"\\" + std::wstring(300, L'x'));
     {
         FrmMain form(m_boxes, broken);
-        ASSERT_TRUE(form.Create());
-        ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+        ASSERT_TRUE(test::CreateShown(form));
         m_boxes.Answer(IDOK);
         EXPECT_TRUE(form.Form_Unload());  // nothing to lose: it closes, after saying why
         ASSERT_EQ(m_boxes.Count(), 1u);
@@ -225,8 +224,7 @@ TEST_F(LifecycleTest, AnyExceptionWhileClosingIsReportedAndKeepsTheCapture) {
     ExhaustedSettings exhausted(m_key.Path());
     FailingFirstBox boxes(m_boxes);
     FrmMain form(boxes, exhausted);
-    ASSERT_TRUE(form.Create());
-    ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+    ASSERT_TRUE(test::CreateShown(form));
     form.RunCommand(ids::kMnuClient);
     ASSERT_TRUE(form.ImageUnsaved());
 
@@ -276,8 +274,7 @@ TEST_F(LifecycleTest, EndOfTheSessionStoresThePlacementAndNeverLosesACaptureSile
     {
         // Nothing unsaved: the session may end, and the placement is stored as it does.
         FrmMain form(m_boxes, m_settings, services);
-        ASSERT_TRUE(form.Create());
-        ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+        ASSERT_TRUE(test::CreateShown(form));
         ::SetWindowPos(form.Hwnd(), nullptr, 90, 80, 500, 400, SWP_NOZORDER);
         EXPECT_EQ(::SendMessageW(form.Hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
         EXPECT_EQ(m_key.Value(L"MainLeft"), L"(missing)");
@@ -287,8 +284,7 @@ TEST_F(LifecycleTest, EndOfTheSessionStoresThePlacementAndNeverLosesACaptureSile
         EXPECT_EQ(session.blockedBy, nullptr);
     }
     FrmMain form(m_boxes, m_settings, services);
-    ASSERT_TRUE(form.Create());
-    ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+    ASSERT_TRUE(test::CreateShown(form));
     form.RunCommand(ids::kMnuClient);
     ASSERT_TRUE(form.ImageUnsaved());
     // An unsaved capture holds the end up, with the reason Windows shows, and asks nothing

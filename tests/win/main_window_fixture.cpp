@@ -19,4 +19,15 @@ void TestSettingsKey::Set(const wchar_t* key, const std::wstring& text) {
     SettingsStore(m_path).Write(L"Settings", key, text);
 }
 
+::testing::AssertionResult CreateShown(FrmMain& form) {
+    if (!form.Create()) {
+        return ::testing::AssertionFailure() << "the main window was not created, error "
+                                             << ::GetLastError();
+    }
+    ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+    ::SetForegroundWindow(form.Hwnd());
+    PumpMessages(80);
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace pw::test

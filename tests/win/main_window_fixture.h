@@ -28,19 +28,19 @@ private:
     std::wstring m_path;
 };
 
+// Creates the window and shows it normal and active, as the program's start does.
+::testing::AssertionResult CreateShown(FrmMain& form);
+
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_form.Create());
-        ::ShowWindow(m_form.Hwnd(), SW_SHOWNORMAL);
-        ::SetForegroundWindow(m_form.Hwnd());
-        PumpMessages(80);
-    }
+    explicit MainWindowTest(FrmMainServices services = {})
+        : m_form(m_boxes, m_settings, std::move(services)) {}
+    void SetUp() override { ASSERT_TRUE(CreateShown(m_form)); }
 
     TestSettingsKey m_key;
     SettingsStore m_settings{m_key.Path()};
     ScriptedMessageBoxes m_boxes;
-    FrmMain m_form{m_boxes, m_settings};
+    FrmMain m_form;
 };
 
 }  // namespace pw::test
