@@ -1,7 +1,5 @@
 #include "desktop/programs.h"
 
-#include <shlobj.h>
-
 #include <vector>
 
 #include "platform/failure.h"
@@ -59,15 +57,7 @@ StartedProcess StartHelpViewer(const std::wstring& programFolder, ProgramStarter
     return programs.Start(SystemNotepad(), HelpCommandLine(programFolder), SW_SHOWNORMAL);
 }
 
-std::wstring UserPaintFolder() {
-    PWSTR local = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) {
-        folder = std::wstring(local) + L"\\Pixelwren\\Temp";
-    }
-    ::CoTaskMemFree(local);
-    return folder;
-}
+std::wstring UserPaintFolder() { return LocalAppDataFolder(L"\\Pixelwren\\Temp"); }
 
 namespace {
 

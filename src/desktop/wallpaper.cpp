@@ -1,9 +1,9 @@
 #include "desktop/wallpaper.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include "platform/failure.h"
+#include "platform/program_folder.h"
 
 namespace pw {
 
@@ -29,15 +29,7 @@ DWORD SystemWallpaperSetter::Set(const std::string& ansiPath) {
     return error != 0 ? error : ERROR_GEN_FAILURE;
 }
 
-std::wstring UserWallpaperFolder() {
-    PWSTR roaming = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming))) {
-        folder = std::wstring(roaming) + L"\\Pixelwren";
-    }
-    ::CoTaskMemFree(roaming);
-    return folder;
-}
+std::wstring UserWallpaperFolder() { return RoamingAppDataFolder(L"\\Pixelwren"); }
 
 std::wstring SetPictureAsWallpaper(const Picture& picture, const BitmapFileWriter& writeBitmap,
                                    WallpaperSetter& wallpaper, const std::wstring& fixedPath,

@@ -1,6 +1,7 @@
 #include "platform/program_folder.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 namespace pw {
 
@@ -28,6 +29,28 @@ std::wstring ProgramFolder() {
         path.resize(path.size() * 2);
     }
     return FolderOfPath(path);
+}
+
+namespace {
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id, const std::wstring& below) {
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path))) {
+        folder = std::wstring(path) + below;
+    }
+    ::CoTaskMemFree(path);
+    return folder;
+}
+
+}  // namespace
+
+std::wstring RoamingAppDataFolder(const std::wstring& below) {
+    return KnownFolder(FOLDERID_RoamingAppData, below);
+}
+
+std::wstring LocalAppDataFolder(const std::wstring& below) {
+    return KnownFolder(FOLDERID_LocalAppData, below);
 }
 
 }  // namespace pw

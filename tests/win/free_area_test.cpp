@@ -126,6 +126,19 @@ protected:
         });
     }
 
+    // Arms, drags from (100, 100) to (300, 250), and gives the one report that follows, with
+    // the program idle again.
+    std::wstring ReportedDrag() {
+        const size_t boxes = m_boxes.Count();
+        Arm();
+        m_boxes.Answer(IDOK);
+        Drag(100, 100, 300, 250);
+        WaitUntilOver();
+        ExpectIdle();
+        EXPECT_EQ(m_boxes.Count(), boxes + 1);
+        return m_boxes.Count() == boxes + 1 ? m_boxes.Last().text : L"(no report)";
+    }
+
     void ExpectIdle() {
         EXPECT_FALSE(m_form.SelectionArmed());
         EXPECT_EQ(m_form.Pointer(), MousePointer::Default);
@@ -435,14 +448,7 @@ TEST_F(FreeAreaCaptureTest, AFailureAfterThePressEndsTheCaptureAndChangesNothing
         SCOPED_TRACE(f.name);
         test::PutTextOnClipboard(L"before");
         m_steps.failIn = f.step;
-        const size_t boxes = m_boxes.Count();
-        Arm();
-        m_boxes.Answer(IDOK);
-        Drag(100, 100, 300, 250);
-        WaitUntilOver();
-        ExpectIdle();
-        ASSERT_EQ(m_boxes.Count(), boxes + 1);
-        const std::wstring& text = m_boxes.Last().text;
+        const std::wstring text = ReportedDrag();
         EXPECT_EQ(text.find(L"无法完成“自由捕获”"), 0u) << Narrow(text);
         EXPECT_NE(text.find(kMadeToFail), std::wstring::npos) << Narrow(text);
         EXPECT_EQ(m_form.PicBmp().GetPicture().Bitmap(), shown);
@@ -465,14 +471,7 @@ TEST_F(FreeAreaCaptureTest, AClipboardThatRefusesTheCaptureIsToldByWhatFailed) {
         SCOPED_TRACE(Narrow(r.call));
         m_steps.refusedBy = r.call;
         m_steps.error = r.error;
-        const size_t boxes = m_boxes.Count();
-        Arm();
-        m_boxes.Answer(IDOK);
-        Drag(100, 100, 300, 250);
-        WaitUntilOver();
-        ExpectIdle();
-        ASSERT_EQ(m_boxes.Count(), boxes + 1);
-        const std::wstring& text = m_boxes.Last().text;
+        const std::wstring text = ReportedDrag();
         EXPECT_NE(text.find(r.says), std::wstring::npos) << Narrow(text);
         EXPECT_NE(text.find(r.call), std::wstring::npos) << Narrow(text);
         // Nobody else is blamed.
