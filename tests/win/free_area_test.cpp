@@ -420,6 +420,41 @@ TEST_F(FreeAreaCaptureTest, ACloseRequestWhileArmedEndsTheCaptureFirst) {
     EXPECT_EQ(m_boxes.Count(), 1u);
 }
 
+TEST_F(FreeAreaCaptureTest, ADragThatLostTheCaptureEndsWhenTheUsersLeftButtonComesUp) {
+    // Once another window has the capture, the drag's own release never arrives: the drag
+    // watches the button the user knows as the left one, with swapped buttons the physical
+    // right. The press that starts it is posted, so that no physical button is down.
+    struct Unswap {
+        ~Unswap() { ::SwapMouseButton(FALSE); }
+    } unswap;
+    for (const bool swapped : {false, true}) {
+        SCOPED_TRACE(swapped ? "swapped buttons" : "buttons as made");
+        ::SwapMouseButton(swapped);
+        ASSERT_EQ(::GetSystemMetrics(SM_SWAPBUTTON) != 0, swapped);
+        Arm();
+        const HWND snapshot = m_form.Snapshot().Hwnd();
+        bool draggingAfterTheLoss = false;
+        AsUser([&] {
+            test::MoveMouseTo(100, 100);
+            ::PostMessageW(snapshot, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+            ::Sleep(100);
+            test::MoveMouseTo(300, 250);
+            test::SendInputs({test::MouseButton(MOUSEEVENTF_RIGHTDOWN)});
+            ::Sleep(100);
+            // The default handling gives the capture up.
+            ::SendMessageW(snapshot, WM_CANCELMODE, 0, 0);
+            ::Sleep(400);
+            draggingAfterTheLoss = m_form.Snapshot().Shown();
+            test::SendInputs({test::MouseButton(MOUSEEVENTF_RIGHTUP)});
+            ::Sleep(100);
+        });
+        WaitUntilOver();
+        ExpectIdle();
+        EXPECT_EQ(draggingAfterTheLoss, swapped);
+        EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(), (Size{200, 150}));
+    }
+}
+
 TEST_F(FreeAreaCaptureTest, ArmingAgainWithNoSnapshotOnTheScreenStartsOver) {
     Arm();
     // Hidden behind the program's back, the snapshot takes neither a press nor Esc.
