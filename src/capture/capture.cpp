@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/capture_size.h"
@@ -227,13 +228,17 @@ void WaitForUncoveredWindowsToRepaint(HWND hidden, const RECT& area, DWORD timeo
 
 // dwmapi is not among the libraries Windows always takes from the system folder, so it is
 // loaded from there by hand, on first use. Without it there is no composition to wait for.
-void SetTransitionsDisabled(HWND window, BOOL disabled) {
+void SetTransitionsDisabledBySystem(HWND window, BOOL disabled) {
     static const auto setAttribute =
         SystemFunction<decltype(::DwmSetWindowAttribute)>(L"dwmapi.dll", "DwmSetWindowAttribute");
     if (setAttribute != nullptr) {
         setAttribute(window, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
     }
 }
+
+TransitionsSetter g_transitionsSetter = SetTransitionsDisabledBySystem;
+
+void SetTransitionsDisabled(HWND window, BOOL disabled) { g_transitionsSetter(window, disabled); }
 
 bool CompositionEnabled() {
     static const auto isEnabled = SystemFunction<decltype(::DwmIsCompositionEnabled)>(
@@ -261,6 +266,11 @@ void WaitUntilUncovered(HWND window, const RECT& area, DWORD timeoutMs) {
         return;
     }
     WaitForUncoveredWindowsToRepaint(window, area, timeoutMs);
+}
+
+TransitionsSetter ReplaceTransitionsSetter(TransitionsSetter setter) {
+    return std::exchange(g_transitionsSetter,
+                         setter != nullptr ? setter : SetTransitionsDisabledBySystem);
 }
 
 WindowTransitionsOff::WindowTransitionsOff(HWND window) : m_window(window) {

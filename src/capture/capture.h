@@ -94,6 +94,12 @@ private:
     HWND m_window;
 };
 
+// What turns a window's transitions off (TRUE) and on again; the system's unless replaced.
+// A test puts a recorder in, since without desktop composition nothing shows the setting.
+using TransitionsSetter = void (*)(HWND window, BOOL disabled);
+// Replaces the setter (null: the system's) and returns the one before.
+TransitionsSetter ReplaceTransitionsSetter(TransitionsSetter setter);
+
 // Returns once the desktop no longer shows `window`, just hidden or minimised from `area`
 // (its window rectangle before), as WindowHiddenForCapture waits for it.
 void WaitUntilUncovered(HWND window, const RECT& area, DWORD timeoutMs = 1000);

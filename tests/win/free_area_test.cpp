@@ -4,6 +4,8 @@
 #include <functional>
 #include <initializer_list>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "app/frm_main.h"
 #include "core/ids.h"
@@ -159,8 +161,23 @@ protected:
     test::PaintedWindow m_scene{60, 60, 400, 300, false};
 };
 
+// Each change of the main window's transitions, with whether it was minimised then.
+std::vector<std::pair<BOOL, bool>> g_transitions;
+HWND g_transitionsOf = nullptr;
+void RecordTransitions(HWND window, BOOL disabled) {
+    if (window == g_transitionsOf) {
+        g_transitions.emplace_back(disabled, ::IsIconic(window) != FALSE);
+    }
+}
+
 TEST_F(FreeAreaCaptureTest, ArmedUntilEscapeWhichPutsEverythingBack) {
     EXPECT_FALSE(m_form.ImageUnsaved());
+    g_transitions.clear();
+    g_transitionsOf = m_form.Hwnd();
+    struct SystemTransitionsAgain {
+        ~SystemTransitionsAgain() { ReplaceTransitionsSetter(nullptr); }
+    } systemAgain;
+    ReplaceTransitionsSetter(RecordTransitions);
     const test::Pixels scene = test::ReadScreen(m_scene.ClientRectOnScreen());
     Arm();
     const HWND snapshot = m_form.Snapshot().Hwnd();
@@ -205,6 +222,10 @@ TEST_F(FreeAreaCaptureTest, ArmedUntilEscapeWhichPutsEverythingBack) {
     EXPECT_FALSE(m_form.ImageUnsaved());
     EXPECT_EQ(test::TextOnClipboard(), L"before");
     EXPECT_EQ(m_boxes.Count(), 0u);
+    // No animation while it minimises for the snapshot, nor while it comes back: off before
+    // each change of state, on again after it.
+    EXPECT_EQ(g_transitions, (std::vector<std::pair<BOOL, bool>>{
+                                 {TRUE, false}, {FALSE, true}, {TRUE, true}, {FALSE, false}}));
 }
 
 TEST_F(FreeAreaCaptureTest, ArmingWithoutASnapshotSaysSoAndPutsEverythingBack) {
