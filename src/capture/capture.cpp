@@ -151,6 +151,12 @@ Picture CaptureClientArea(const FormExtent& form) {
     return CaptureWindowArea(form.window, true, 0, 0, size.width, size.height);
 }
 
+RECT VisibleFrameOf(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
 Picture CaptureForegroundWindow() {
     const HWND window = ::GetForegroundWindow();
     RECT rect{};

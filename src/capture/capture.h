@@ -65,6 +65,12 @@ Picture CaptureClientArea(const FormExtent& form);
 // The window in the foreground now, whole, at the size of its window rectangle.
 Picture CaptureForegroundWindow();
 
+// What a user sees of a top-level window, in screen pixels: its visible frame, without the
+// invisible resize border and shadow that the window rectangle holds on current Windows, and
+// for a maximised window only its part on its monitor. The window rectangle where the system
+// cannot say more.
+RECT VisibleFrameOf(HWND window);
+
 // Hides a window so that a capture of the screen does not show it, and shows and activates it
 // again when destroyed. The constructor returns once the desktop no longer shows the window:
 // with desktop composition after the compositor has presented a frame without it (the hide
