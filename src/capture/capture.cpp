@@ -133,6 +133,64 @@ ScreenMetrics ScreenMetrics::Current() {
     return metrics;
 }
 
+namespace {
+
+bool FrameBoundsFromSystem(HWND window, RECT& frame) {
+    static const auto getAttribute =
+        SystemFunction<decltype(::DwmGetWindowAttribute)>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    return getAttribute != nullptr &&
+           SUCCEEDED(getAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof frame));
+}
+
+FrameBoundsReader g_frameBoundsReader = FrameBoundsFromSystem;
+
+}  // namespace
+
+FrameBoundsReader ReplaceFrameBoundsReader(FrameBoundsReader reader) {
+    return std::exchange(g_frameBoundsReader, reader != nullptr ? reader : FrameBoundsFromSystem);
+}
+
+RECT VisibleFrameOf(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    // The frame lies within the window rectangle; anything else is not believed.
+    RECT frame{};
+    RECT inside{};
+    if (g_frameBoundsReader(window, frame) && !::IsRectEmpty(&frame) &&
+        ::IntersectRect(&inside, &frame, &rect) && ::EqualRect(&inside, &frame)) {
+        rect = frame;
+    }
+    // A maximised window's border lies on the next monitor, or off every monitor.
+    if (::IsZoomed(window)) {
+        MONITORINFO monitor{sizeof monitor};
+        if (::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            ::IntersectRect(&rect, &rect, &monitor.rcMonitor);
+        }
+    }
+    return rect;
+}
+
+namespace {
+
+// A window's visible frame as an area of its window rectangle (which CaptureWindowArea's
+// whole-window source starts at).
+struct FrameArea {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+FrameArea VisibleFrameArea(HWND window) {
+    RECT outer{};
+    ::GetWindowRect(window, &outer);
+    const RECT frame = VisibleFrameOf(window);
+    const Size size = ExtentOf({frame.left, frame.top, frame.right, frame.bottom});
+    return {frame.left - outer.left, frame.top - outer.top, size.width, size.height};
+}
+
+}  // namespace
+
 Picture CaptureWholeScreen(const ScreenMetrics& screen) {
     const Size size = ScaledSizeToPixels(screen.widthTwips, screen.heightTwips,
                                          screen.twipsPerPixelX, screen.twipsPerPixelY);
@@ -142,7 +200,14 @@ Picture CaptureWholeScreen(const ScreenMetrics& screen) {
 Picture CaptureWindowWithFrame(const FormExtent& form) {
     const Size size =
         ScaledSizeToPixels(form.width, form.height, form.unitsPerPixelX, form.unitsPerPixelY);
-    return CaptureWindowArea(form.window, false, 0, 0, size.width, size.height);
+    // The form's outer size, less what of the window rectangle lies outside the visible
+    // frame: the invisible resize border.
+    RECT outer{};
+    ::GetWindowRect(form.window, &outer);
+    const FrameArea frame = VisibleFrameArea(form.window);
+    const int32_t width = size.width - ((outer.right - outer.left) - frame.width);
+    const int32_t height = size.height - ((outer.bottom - outer.top) - frame.height);
+    return CaptureWindowArea(form.window, false, frame.left, frame.top, width, height);
 }
 
 Picture CaptureClientArea(const FormExtent& form) {
@@ -151,20 +216,10 @@ Picture CaptureClientArea(const FormExtent& form) {
     return CaptureWindowArea(form.window, true, 0, 0, size.width, size.height);
 }
 
-RECT VisibleFrameOf(HWND window) {
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    return rect;
-}
-
 Picture CaptureForegroundWindow() {
     const HWND window = ::GetForegroundWindow();
-    RECT rect{};
-    if (window != nullptr) {
-        ::GetWindowRect(window, &rect);
-    }
-    const Size size = ExtentOf({rect.left, rect.top, rect.right, rect.bottom});
-    return CaptureWindowArea(window, false, 0, 0, size.width, size.height);
+    const FrameArea frame = window != nullptr ? VisibleFrameArea(window) : FrameArea{};
+    return CaptureWindowArea(window, false, frame.left, frame.top, frame.width, frame.height);
 }
 
 namespace {

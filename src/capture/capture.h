@@ -71,6 +71,12 @@ Picture CaptureForegroundWindow();
 // cannot say more.
 RECT VisibleFrameOf(HWND window);
 
+// Where the compositor says a window's visible frame is (DWMWA_EXTENDED_FRAME_BOUNDS); false
+// where it cannot (no composition, an older system, Wine). Tests put a stand-in in.
+using FrameBoundsReader = bool (*)(HWND window, RECT& frame);
+// Replaces the reader (null: the system's) and returns the one before.
+FrameBoundsReader ReplaceFrameBoundsReader(FrameBoundsReader reader);
+
 // Hides a window so that a capture of the screen does not show it, and shows and activates it
 // again when destroyed. The constructor returns once the desktop no longer shows the window:
 // with desktop composition after the compositor has presented a frame without it (the hide

@@ -1,5 +1,6 @@
 # The captures of Pixelwren's own window: with its frame, and its client area. Each picture
-# has the window's size and shows the window as it was on the screen.
+# has the window's size and shows the window as it was on the screen. (Wine has no
+# compositor to give a visible frame inside the window rectangle: the frame is the rectangle.)
 source "$(dirname "$0")/lib.sh"
 
 start_pixelwren

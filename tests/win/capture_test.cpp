@@ -220,6 +220,66 @@ TEST(CaptureRoutinesTest, ForegroundWindowIsCapturedWhole) {
     EXPECT_EQ(picture.SizeInPixels(), (Size{outer.right - outer.left, outer.bottom - outer.top}));
 }
 
+// Stand-ins for the compositor's frame bounds: the frame of current Windows, inside an
+// invisible border on the left, right and bottom; and a frame that is not the window's.
+bool FrameInsideTheBorder(HWND window, RECT& frame) {
+    ::GetWindowRect(window, &frame);
+    ::InflateRect(&frame, -7, 0);
+    frame.bottom -= 7;
+    return true;
+}
+bool FrameElsewhere(HWND, RECT& frame) {
+    frame = {2000, 2000, 2100, 2100};
+    return true;
+}
+
+TEST(CaptureRoutinesTest, WindowCapturesTakeTheVisibleFrame) {
+    PaintedWindow window(250, 180, 140, 90);
+    ::SetForegroundWindow(window.Hwnd());
+    test::PumpMessages(50);
+    ASSERT_EQ(::GetForegroundWindow(), window.Hwnd());
+    const RECT outer = window.WindowRect();
+    struct SystemReaderAgain {
+        ~SystemReaderAgain() { ReplaceFrameBoundsReader(nullptr); }
+    } systemAgain;
+    const struct {
+        const char* what;
+        FrameBoundsReader reader;
+        RECT frame;
+    } cases[] = {
+        // Wine has no compositor: the window rectangle, as before.
+        {"the system's", nullptr, outer},
+        {"inside an invisible border", FrameInsideTheBorder,
+         {outer.left + 7, outer.top, outer.right - 7, outer.bottom - 7}},
+        {"not the window's", FrameElsewhere, outer},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReplaceFrameBoundsReader(c.reader);
+        const RECT frame = VisibleFrameOf(window.Hwnd());
+        EXPECT_TRUE(::EqualRect(&frame, &c.frame));
+        const test::Pixels shown = test::ReadScreen(c.frame);
+        const FormExtent form{window.Hwnd(), (outer.right - outer.left) * 15.0f,
+                              (outer.bottom - outer.top) * 15.0f, 15.0f, 15.0f};
+        for (const Picture& picture : {CaptureForegroundWindow(), CaptureWindowWithFrame(form)}) {
+            EXPECT_EQ(picture.SizeInPixels(), (Size{c.frame.right - c.frame.left,
+                                                    c.frame.bottom - c.frame.top}));
+            EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), shown), 0);
+        }
+    }
+    // Maximised, its border lies off the monitor: only its part on the monitor.
+    ReplaceFrameBoundsReader(nullptr);
+    ::ShowWindow(window.Hwnd(), SW_MAXIMIZE);
+    test::PumpMessages(100);
+    const RECT maximised = window.WindowRect();
+    const RECT monitor{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ASSERT_LT(maximised.left, 0);
+    const RECT frame = VisibleFrameOf(window.Hwnd());
+    EXPECT_TRUE(::EqualRect(&frame, &monitor))
+        << frame.left << "," << frame.top << "," << frame.right << "," << frame.bottom;
+    EXPECT_EQ(CaptureForegroundWindow().SizeInPixels(), (Size{monitor.right, monitor.bottom}));
+}
+
 // A message that another thread sends to the window being hidden, and whether it arrived
 // while the window was still being hidden.
 constexpr UINT kProbe = WM_APP + 17;
