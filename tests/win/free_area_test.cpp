@@ -33,9 +33,9 @@ public:
     const wchar_t* refusedBy = nullptr;
     DWORD error = 0;
 
-    Rect Track(HWND hWnd, POINT& anchor) override {
+    Rect Track(HWND hWnd, POINT& anchor, PointerAids& aids) override {
         FailIn(Step::Track);
-        return SystemAreaCaptureSteps::Track(hWnd, anchor);
+        return SystemAreaCaptureSteps::Track(hWnd, anchor, aids);
     }
     AreaCopy Copy(const ScreenSource& screen, HWND owner, const Rect& area) override {
         FailIn(Step::Copy);
