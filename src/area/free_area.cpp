@@ -28,6 +28,9 @@ constexpr LONG kOffScreen = -32000;
 // Pixels an arrow moves the pointer, alone and with Shift.
 constexpr int kNudge = 1;
 constexpr int kShiftNudge = 10;
+// The positions the arrows have moved the pointer through that are remembered; beyond that,
+// the oldest go.
+constexpr size_t kTrailLength = 64;
 
 bool KeyIsDown(int key) {
     return (::GetKeyState(key) & 0x8000) != 0;
@@ -41,13 +44,6 @@ bool IsCloaked(HWND window) {
     DWORD cloaked = 0;
     return getAttribute != nullptr &&
            SUCCEEDED(getAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
-}
-
-// The pointer moved by (dx, dy) from `cursor`, as a mouse would have moved it.
-POINT MovePointer(POINT cursor, int dx, int dy) {
-    const POINT moved{cursor.x + dx, cursor.y + dy};
-    ::SetCursorPos(moved.x, moved.y);
-    return moved;
 }
 
 }  // namespace
@@ -154,7 +150,7 @@ Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor, PointerAids& aids) {
     }
     ::ClientToScreen(hWnd, &anchor);
     // Where the user's pointer is, and the corner the selection takes for it.
-    POINT cursor = anchor;
+    POINT cursor = aids.Track(anchor);
     anchor = aids.Aim(cursor);
     POINT corner = anchor;
 
@@ -175,7 +171,7 @@ Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor, PointerAids& aids) {
         // Look before waiting: input already queued does not wake a wait under Wine.
         if (::PeekMessageW(&msg, nullptr, WM_MOUSEMOVE, WM_MBUTTONDBLCLK, PM_REMOVE)) {
             // The message's own cursor position, in screen pixels.
-            cursor = msg.pt;
+            cursor = aids.Track(msg.pt);
             if (msg.message == WM_LBUTTONUP) {
                 end = msg;
                 done = true;
@@ -187,12 +183,16 @@ Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor, PointerAids& aids) {
                 continue;
             }
             if (effect.kind == KeyEffect::Kind::Nudge) {
-                cursor = MovePointer(cursor, effect.dx, effect.dy);
+                cursor = aids.Nudge(effect.dx, effect.dy);
+            } else if (effect.kind == KeyEffect::Kind::Aim) {
+                aids.HoldSnap(msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN);
             }
             done = effect.kind == KeyEffect::Kind::End || effect.kind == KeyEffect::Kind::Cancel;
         } else if (::GetCapture() != hWnd && (::GetAsyncKeyState(leftButton) & 0x8000) == 0) {
             // The capture went elsewhere and the button is up: no release will arrive.
-            ::GetCursorPos(&cursor);
+            POINT reported{};
+            ::GetCursorPos(&reported);
+            cursor = aids.Track(reported);
             done = true;
         } else {
             ::MsgWaitForMultipleObjectsEx(0, nullptr, kTrackingPollMs, QS_MOUSE | QS_KEY,
@@ -321,9 +321,10 @@ void SnapshotWindow::Show(ScreenSnapshot snapshot, HWND program) {
     ::SetForegroundWindow(Hwnd());
     ::SetFocus(Hwnd());
     ::SetCapture(Hwnd());
-    POINT cursor{};
-    ::GetCursorPos(&cursor);
-    Pointing(Aim(cursor));
+    ::GetCursorPos(&m_cursor);
+    m_trail.clear();
+    m_snapHeld = (::GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
+    Pointing(Aim(m_cursor));
 }
 
 void SnapshotWindow::Hide() noexcept {
@@ -351,9 +352,10 @@ void SnapshotWindow::FreeSnapshot() noexcept {
 }
 
 POINT SnapshotWindow::Aim(POINT cursor) {
-    // The key as it is now, not as the last message read saw it: Alt may go down between
-    // two moves, with no key message read in between.
-    if ((::GetAsyncKeyState(VK_MENU) & 0x8000) == 0) {
+    // Alt as the snapshot's own key messages have it, not as GetAsyncKeyState does: Wine sets
+    // the modifiers' state back to the X server's keyboard whenever the pointer enters a
+    // window, which drops an Alt that X did not see go down (one sent with SendInput).
+    if (!m_snapHeld) {
         return cursor;
     }
     const HWND beneath = WindowBeneath(cursor);
@@ -408,10 +410,29 @@ void SnapshotWindow::ToggleMagnifier() {
     }
 }
 
-void SnapshotWindow::Nudge(int dx, int dy) {
-    POINT cursor{};
-    ::GetCursorPos(&cursor);
-    Pointing(Aim(MovePointer(cursor, dx, dy)));
+POINT SnapshotWindow::Track(POINT reported) {
+    for (const POINT& passed : m_trail) {
+        if (passed.x == reported.x && passed.y == reported.y) {
+            // A late report of a position the arrows have moved the pointer on from.
+            return m_cursor;
+        }
+    }
+    m_trail.clear();
+    m_cursor = reported;
+    return m_cursor;
+}
+
+POINT SnapshotWindow::Nudge(int dx, int dy) {
+    if (m_trail.size() >= kTrailLength) {
+        m_trail.erase(m_trail.begin(), m_trail.begin() + 2);
+    }
+    if (m_trail.empty()) {
+        m_trail.push_back(m_cursor);
+    }
+    m_cursor = {m_cursor.x + dx, m_cursor.y + dy};
+    ::SetCursorPos(m_cursor.x, m_cursor.y);
+    m_trail.push_back(m_cursor);
+    return m_cursor;
 }
 
 void SnapshotWindow::PaintContent(HDC dc, const RECT& dirty) {
@@ -446,9 +467,13 @@ LRESULT SnapshotWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_MOUSEMOVE: {
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             ::ClientToScreen(Hwnd(), &at);
-            Pointing(Aim(at));
+            Pointing(Aim(Track(at)));
             return 0;
         }
+        case WM_KILLFOCUS:
+            // Alt's release goes to the window that has the focus now.
+            m_snapHeld = false;
+            return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
         case WM_KEYUP:
@@ -462,19 +487,17 @@ LRESULT SnapshotWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
                     m_events.SelectionCancel();
                     break;
                 case KeyEffect::Kind::Nudge:
-                    Nudge(effect.dx, effect.dy);
+                    Pointing(Aim(Nudge(effect.dx, effect.dy)));
                     break;
                 case KeyEffect::Kind::ToggleMagnifier:
                     ToggleMagnifier();
                     break;
-                case KeyEffect::Kind::Aim: {
+                case KeyEffect::Kind::Aim:
                     // Alt alone does not go on to the default handling, which would enter
                     // menu mode on its release.
-                    POINT cursor{};
-                    ::GetCursorPos(&cursor);
-                    Pointing(Aim(cursor));
+                    HoldSnap(message == WM_KEYDOWN || message == WM_SYSKEYDOWN);
+                    Pointing(Aim(m_cursor));
                     break;
-                }
                 case KeyEffect::Kind::End:
                     // Armed, with no drag to end: nothing starts, as nothing was pressed.
                     break;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "area/magnifier.h"
 #include "capture/picture.h"
@@ -64,17 +65,27 @@ AreaCopy CopyScreenAreaToClipboard(const ScreenSource& screen, HWND owner, int32
 // The clipboard's bitmap as a new Picture; nothing when it holds none or cannot be opened.
 std::optional<Picture> PictureFromClipboard(HWND owner);
 
-// What the pointer does during a free-area capture besides moving: where the selection's
-// corner goes for a cursor position, and the magnifier that shows it.
+// The pointer during a free-area capture: where it is, the arrows that move it, where the
+// selection's corner goes for it, and the magnifier that shows it.
 class PointerAids {
 public:
-    // The point that the selection takes for the cursor at `cursor`: the cursor's own, or,
-    // while Alt is held, snapped to the nearest edges of the window beneath. Screen pixels.
-    virtual POINT Aim(POINT cursor) = 0;
-    // The selection's corner is at `at` now: the magnifier shows it.
-    virtual void Pointing(POINT at) = 0;
-    // Z: the magnifier on or off, also for later captures.
-    virtual void ToggleMagnifier() = 0;
+  // The pointer's position for the cursor position a mouse message reports. The system
+  // reports a move that an arrow made as a mouse message of its own, some time later, and
+  // under Wine reports of the positions before it can still come after it (GetCursorPos can
+  // give them too): a report of any position the arrows have moved the pointer through
+  // since the mouse last moved gives the position the arrows have left it at.
+  virtual POINT Track(POINT reported) = 0;
+  // An arrow moves the pointer by (dx, dy) pixels; returns its new position.
+  virtual POINT Nudge(int dx, int dy) = 0;
+  // Alt went down or came up.
+  virtual void HoldSnap(bool held) = 0;
+  // The point that the selection takes for the cursor at `cursor`: the cursor's own, or,
+  // while Alt is held, snapped to the nearest edges of the window beneath. Screen pixels.
+  virtual POINT Aim(POINT cursor) = 0;
+  // The selection's corner is at `at` now: the magnifier shows it.
+  virtual void Pointing(POINT at) = 0;
+  // Z: the magnifier on or off, also for later captures.
+  virtual void ToggleMagnifier() = 0;
 
 protected:
     ~PointerAids() = default;
@@ -164,6 +175,9 @@ public:
     [[nodiscard]] bool MagnifierOn() const { return m_magnifierOn; }
     [[nodiscard]] const Magnifier& MagnifierWindow() const { return m_magnifier; }
 
+    POINT Track(POINT reported) override;
+    POINT Nudge(int dx, int dy) override;
+    void HoldSnap(bool held) override { m_snapHeld = held; }
     POINT Aim(POINT cursor) override;
     void Pointing(POINT at) override;
     void ToggleMagnifier() override;
@@ -176,14 +190,18 @@ private:
     void FreeSnapshot() noexcept;
     // The top-level window beneath the snapshot at a screen point that snapping goes by.
     [[nodiscard]] HWND WindowBeneath(POINT at) const;
-    // The pointer moves by (dx, dy) pixels, as the arrows move it while armed.
-    void Nudge(int dx, int dy);
 
     SelectionEvents& m_events;
     Magnifier m_magnifier;
     bool m_magnifierOn = true;
     POINT m_pointing{};
     HWND m_program = nullptr;
+    // The pointer as the user moved it, and the positions the arrows have moved it through
+    // since the mouse last moved, the one they started from first.
+    POINT m_cursor{};
+    std::vector<POINT> m_trail;
+    // Alt is down, as the key messages to the snapshot window have it.
+    bool m_snapHeld = false;
     UniqueDc m_memory;
     UniqueBitmap m_bitmap;
     HGDIOBJ m_previous = nullptr;
