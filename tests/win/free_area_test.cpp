@@ -599,7 +599,8 @@ TEST_F(FreeAreaCaptureTest, ArrowsMoveThePointerAndEnterOrSpaceEndTheDragWhereEs
             test::PressKeys({VK_SHIFT, VK_UP});
             test::PressKeys({e.key});
             ::Sleep(150);
-            // The hand lets go of the button after the drag has ended.
+            // The hand lets go of the button elsewhere, after the drag has ended.
+            test::MoveMouseTo(400, 320);
             test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTUP)});
             ::Sleep(100);
         });
@@ -663,14 +664,36 @@ TEST_F(FreeAreaCaptureTest, TheMagnifierShowsTheSnapshotAtEightTimesBesideThePoi
     const test::Pixels around =
         test::ReadScreen({middle.x - kMagnifierRadius, middle.y - kMagnifierRadius,
                           middle.x + kMagnifierRadius + 1, middle.y + kMagnifierRadius + 1});
+    const int w = ::GetSystemMetrics(SM_CXSCREEN);
+    const int h = ::GetSystemMetrics(SM_CYSCREEN);
+    const POINT edges[] = {{0, 0},     {w / 2, 0},     {w - 1, 0},
+                           {0, h / 2}, {w / 2, h / 2}, {w - 1, h / 2},
+                           {0, h - 1}, {w / 2, h - 1}, {w - 1, h - 1}};
     Arm();
     const HWND magnifier = m_form.Snapshot().MagnifierWindow().Hwnd();
     ASSERT_NE(magnifier, nullptr);
+    // During a drag, whose frame runs next to the pointer on the screen but not in the
+    // snapshot; then near every edge and corner of the monitor.
+    test::Pixels shown;
+    std::vector<RECT> placed;
     AsUser([&] {
+        test::MoveMouseTo(200, 150);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTDOWN)});
         test::MoveMouseTo(middle.x, middle.y);
         ::Sleep(150);
+        shown = test::ReadScreen(ClientOnScreen(magnifier));
+        for (const POINT& p : edges) {
+            test::MoveMouseTo(p.x, p.y);
+            ::Sleep(100);
+            RECT rect{};
+            ::GetWindowRect(magnifier, &rect);
+            placed.push_back(rect);
+        }
+        test::PressKeys({VK_ESCAPE});
+        ::Sleep(100);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTUP)});
+        ::Sleep(100);
     });
-    const test::Pixels shown = test::ReadScreen(ClientOnScreen(magnifier));
     ASSERT_GE(shown.width, kMagnifierSpan * kMagnifierZoom);
     ASSERT_GE(shown.height, kMagnifierSpan * kMagnifierZoom);
     // Two pixels of each square, clear of the crosshair.
@@ -684,26 +707,9 @@ TEST_F(FreeAreaCaptureTest, TheMagnifierShowsTheSnapshotAtEightTimesBesideThePoi
         }
     }
     EXPECT_EQ(differ, 0);
-
-    // Near every edge and corner it stays on the monitor, and off the pointer.
-    const int w = ::GetSystemMetrics(SM_CXSCREEN);
-    const int h = ::GetSystemMetrics(SM_CYSCREEN);
-    const POINT points[] = {{0, 0},     {w / 2, 0},     {w - 1, 0},
-                            {0, h / 2}, {w / 2, h / 2}, {w - 1, h / 2},
-                            {0, h - 1}, {w / 2, h - 1}, {w - 1, h - 1}};
-    std::vector<RECT> placed;
-    AsUser([&] {
-        for (const POINT& p : points) {
-            test::MoveMouseTo(p.x, p.y);
-            ::Sleep(100);
-            RECT rect{};
-            ::GetWindowRect(magnifier, &rect);
-            placed.push_back(rect);
-        }
-    });
-    ASSERT_EQ(placed.size(), std::size(points));
+    ASSERT_EQ(placed.size(), std::size(edges));
     for (size_t i = 0; i < placed.size(); ++i) {
-        const POINT& p = points[i];
+        const POINT& p = edges[i];
         MONITORINFO monitor{sizeof monitor};
         ::GetMonitorInfoW(::MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST), &monitor);
         RECT inside{};
@@ -711,7 +717,7 @@ TEST_F(FreeAreaCaptureTest, TheMagnifierShowsTheSnapshotAtEightTimesBesideThePoi
         EXPECT_TRUE(::EqualRect(&inside, &placed[i])) << p.x << "," << p.y;
         EXPECT_FALSE(::PtInRect(&placed[i], p)) << p.x << "," << p.y;
     }
-    PressKeys({VK_ESCAPE});
+    WaitUntilOver();
     ExpectIdle();
     EXPECT_FALSE(::IsWindowVisible(magnifier));
 }
