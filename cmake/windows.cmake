@@ -47,6 +47,7 @@ add_library(pw_win STATIC
   src/platform/window.cpp
   src/area/feedback.cpp
   src/area/free_area.cpp
+  src/area/magnifier.cpp
   src/capture/capture.cpp
   src/capture/picture.cpp
   src/platform/clipboard.cpp

@@ -428,6 +428,9 @@ void FrmMain::mnuDistrict_Click() {
     m_mousePointer = MousePointer::Crosshair;
     m_unsavedBeforeArming = m_imageUnsaved;
     m_imageUnsaved = true;
+    m_magnifierStored =
+        m_settings.Read(ids::kSettingsSection, ids::kMagnifierSetting).value_or(L"1") != L"0";
+    m_snapshot.SetMagnifierOn(m_magnifierStored);
     try {
         ArmFreeAreaCapture(Hwnd(), m_snapshot);
     } catch (...) {
@@ -453,11 +456,25 @@ void FrmMain::Form_MouseDown(HWND window, int button, int x, int y) {
                 ~EndOfSelection() { form.EndSelection(); }
             } end{*this};
             POINT anchor{x, y};
-            const Rect rect = m_areaSteps->Track(window, anchor);
+            const Rect rect = m_areaSteps->Track(window, anchor, m_snapshot);
             copy = m_areaSteps->Copy(m_snapshot.Source(), Hwnd(), rect);
         }
         LandSelection(std::move(copy));
     });
+    Reporting(ids::kMnuDistrict, [&] { StoreMagnifierChoice(); });
+}
+
+void FrmMain::StoreMagnifierChoice() {
+    const bool on = m_snapshot.MagnifierOn();
+    if (on == m_magnifierStored) {
+        return;
+    }
+    try {
+        m_settings.Write(ids::kSettingsSection, ids::kMagnifierSetting, on ? L"1" : L"0");
+    } catch (...) {
+        throw Failure(kMagnifierNotStored + (L"\n\n" + CauseOfCurrentException()));
+    }
+    m_magnifierStored = on;
 }
 
 void FrmMain::LandSelection(AreaCopy copy) {
@@ -495,6 +512,7 @@ void FrmMain::SelectionCancel() {
     m_selectionArmed = false;
     m_imageUnsaved = m_unsavedBeforeArming;
     EndSelection();
+    Reporting(ids::kMnuDistrict, [&] { StoreMagnifierChoice(); });
 }
 
 void FrmMain::EndSelection() noexcept {

@@ -63,6 +63,10 @@ inline constexpr wchar_t kClipboardNotTaken[] =
 // The capture is on the clipboard, but could not be read back into the view.
 inline constexpr wchar_t kClipboardUnreadable[] =
     L"捕获的图像已放到剪贴板上，但无法从剪贴板读回到窗口中。";
+// Z turned the free-area capture's magnifier on or off, but the settings store would not keep
+// it; followed by the store's cause.
+inline constexpr wchar_t kMagnifierNotStored[] =
+    L"放大镜的开关没有保存到设置中，下次自由捕获时仍按原来的设置。";
 
 // Design geometry, in twips.
 inline constexpr float kToolbarHeight = 360.0f;
@@ -241,6 +245,8 @@ class FrmMain : public Window, private SelectionEvents {
     void EndSelection() noexcept;
     // Shows the copied area in the view, read back from the clipboard when it took it.
     void LandSelection(AreaCopy copy);
+    // Writes the magnifier's state to the settings store if Z changed it. Throws Failure.
+    void StoreMagnifierChoice();
     [[nodiscard]] std::wstring CommandName(UINT id) const;
 
     MessageBoxes& m_boxes;
@@ -269,6 +275,8 @@ class FrmMain : public Window, private SelectionEvents {
     bool m_selectionArmed = false;
     // ImageUnsaved as it was before arming, for a capture that ends with nothing.
     bool m_unsavedBeforeArming = false;
+    // The magnifier's state as the settings store holds it (shown when it holds none).
+    bool m_magnifierStored = true;
     MousePointer m_mousePointer = MousePointer::Default;
     ScaleMode m_scaleMode = ScaleMode::Twips;
     SnapshotWindow m_snapshot{*this};

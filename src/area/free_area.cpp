@@ -2,7 +2,10 @@
 
 #include <windowsx.h>
 
+#include <dwmapi.h>
+
 #include <limits>
+#include <vector>
 
 #include "core/ids.h"
 #include "area/feedback.h"
@@ -10,6 +13,7 @@
 #include "core/selection.h"
 #include "platform/clipboard.h"
 #include "platform/failure.h"
+#include "platform/system_library.h"
 
 namespace pw {
 
@@ -21,8 +25,58 @@ constexpr DWORD kUncoverTimeoutMs = 1000;
 constexpr DWORD kTrackingPollMs = 100;
 // Where a minimised window lies off every monitor, as the shell puts it with a taskbar.
 constexpr LONG kOffScreen = -32000;
+// Pixels an arrow moves the pointer, alone and with Shift.
+constexpr int kNudge = 1;
+constexpr int kShiftNudge = 10;
+// The positions the arrows have moved the pointer through that are remembered; beyond that,
+// the oldest go.
+constexpr size_t kTrailLength = 64;
+
+bool KeyIsDown(int key) {
+    return (::GetKeyState(key) & 0x8000) != 0;
+}
+
+// Hidden from the user by the system though IsWindowVisible says otherwise (a window on another
+// virtual desktop, a suspended app's); false where the system cannot tell.
+bool IsCloaked(HWND window) {
+    static const auto getAttribute =
+        SystemFunction<decltype(::DwmGetWindowAttribute)>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    DWORD cloaked = 0;
+    return getAttribute != nullptr &&
+           SUCCEEDED(getAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
+}
 
 }  // namespace
+
+KeyEffect EffectOfKey(UINT message, WPARAM key) {
+    using Kind = KeyEffect::Kind;
+    if (key == VK_MENU) {
+        return {Kind::Aim};
+    }
+    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) {
+        return {};
+    }
+    const int step = KeyIsDown(VK_SHIFT) ? kShiftNudge : kNudge;
+    switch (key) {
+        case VK_LEFT:
+            return {Kind::Nudge, -step, 0};
+        case VK_RIGHT:
+            return {Kind::Nudge, step, 0};
+        case VK_UP:
+            return {Kind::Nudge, 0, -step};
+        case VK_DOWN:
+            return {Kind::Nudge, 0, step};
+        case VK_RETURN:
+        case VK_SPACE:
+            return {Kind::End};
+        case VK_ESCAPE:
+            return {Kind::Cancel};
+        case 'Z':
+            return {Kind::ToggleMagnifier};
+        default:
+            return {};
+    }
+}
 
 ScreenSnapshot TakeVirtualScreenSnapshot() {
     const Rect bounds{
@@ -86,7 +140,7 @@ std::optional<Picture> PictureFromClipboard(HWND owner) {
     return CreatePictureFromBitmap(std::move(copy), UniquePalette());
 }
 
-Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor) {
+Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor, PointerAids& aids) {
     WindowDc dc = WindowDc::ForClient(hWnd);
     // Feedback is drawn in screen pixels: the context's origin moves to the screen's.
     POINT clientOrigin{0, 0};
@@ -95,48 +149,90 @@ Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor) {
         ::SetViewportOrgEx(dc.get(), -clientOrigin.x, -clientOrigin.y, nullptr);
     }
     ::ClientToScreen(hWnd, &anchor);
+    // Where the user's pointer is, and the corner the selection takes for it.
+    POINT cursor = aids.Track(anchor);
+    anchor = aids.Aim(cursor);
+    POINT corner = anchor;
 
     // GetAsyncKeyState reads the physical buttons: with swapped buttons the user's left one,
     // whose release ends the drag, is the physical right.
     const int leftButton = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
     Rect rect = SelectionBetween(anchor.x, anchor.y, anchor.x, anchor.y);
+    aids.Pointing(corner);
     DrawSelectionFeedback(dc.get(), rect);
-    MSG msg{};
+    // Keyboard messages the drag has no use for, in their order, queued again once it is over.
+    std::vector<MSG> unused;
+    // The button-up posted at the end: the release the drag ended on, if it ended on one.
+    MSG end{};
     for (;;) {
+        MSG msg{};
+        KeyEffect effect;
+        bool done = false;
         // Look before waiting: input already queued does not wake a wait under Wine.
-        if (!::PeekMessageW(&msg, nullptr, WM_MOUSEMOVE, WM_MBUTTONDBLCLK, PM_REMOVE)) {
-            if (::GetCapture() != hWnd && (::GetAsyncKeyState(leftButton) & 0x8000) == 0) {
-                // The capture went elsewhere and the button is up: no release will arrive.
-                msg.message = WM_LBUTTONUP;
-                msg.wParam = 0;
-                ::GetCursorPos(&msg.pt);
-                POINT client = msg.pt;
-                ::ScreenToClient(hWnd, &client);
-                msg.lParam = MAKELPARAM(client.x, client.y);
-            } else {
-                ::MsgWaitForMultipleObjectsEx(0, nullptr, kTrackingPollMs, QS_MOUSE,
-                                              MWMO_INPUTAVAILABLE);
+        if (::PeekMessageW(&msg, nullptr, WM_MOUSEMOVE, WM_MBUTTONDBLCLK, PM_REMOVE)) {
+            // The message's own cursor position, in screen pixels.
+            cursor = aids.Track(msg.pt);
+            if (msg.message == WM_LBUTTONUP) {
+                end = msg;
+                done = true;
+            }
+        } else if (::PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+            effect = EffectOfKey(msg.message, msg.wParam);
+            if (effect.kind == KeyEffect::Kind::None) {
+                unused.push_back(msg);
                 continue;
             }
+            if (effect.kind == KeyEffect::Kind::Nudge) {
+                cursor = aids.Nudge(effect.dx, effect.dy);
+            } else if (effect.kind == KeyEffect::Kind::Aim) {
+                aids.HoldSnap(msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN);
+            }
+            done = effect.kind == KeyEffect::Kind::End || effect.kind == KeyEffect::Kind::Cancel;
+        } else if (::GetCapture() != hWnd && (::GetAsyncKeyState(leftButton) & 0x8000) == 0) {
+            // The capture went elsewhere and the button is up: no release will arrive.
+            POINT reported{};
+            ::GetCursorPos(&reported);
+            cursor = aids.Track(reported);
+            done = true;
+        } else {
+            ::MsgWaitForMultipleObjectsEx(0, nullptr, kTrackingPollMs, QS_MOUSE | QS_KEY,
+                                          MWMO_INPUTAVAILABLE);
+            continue;
         }
-        // Erase the old rectangle, then draw the new one; the corner is the message's own
-        // cursor position, in screen pixels.
+        // Erase the old rectangle, then draw the new one. The magnifier changes only in
+        // between, while no feedback is on the snapshot window: a frame drawn with the
+        // magnifier over part of it is erased with the magnifier in the same place.
         DrawSelectionFeedback(dc.get(), rect);
-        rect = SelectionBetween(anchor.x, anchor.y, msg.pt.x, msg.pt.y);
+        if (effect.kind == KeyEffect::Kind::ToggleMagnifier) {
+            aids.ToggleMagnifier();
+        }
+        // Esc leaves the corner on the anchor: nothing is selected.
+        corner = effect.kind == KeyEffect::Kind::Cancel ? anchor : aids.Aim(cursor);
+        rect = SelectionBetween(anchor.x, anchor.y, corner.x, corner.y);
+        aids.Pointing(corner);
         DrawSelectionFeedback(dc.get(), rect);
-        if (msg.message == WM_LBUTTONUP) {
+        if (done) {
+            if (end.message != WM_LBUTTONUP) {
+                // Ended by a key or by the lost capture: a release where the corner is.
+                POINT client = corner;
+                ::ScreenToClient(hWnd, &client);
+                end.lParam = MAKELPARAM(client.x, client.y);
+            }
             break;
         }
     }
     DrawSelectionFeedback(dc.get(), rect);
     dc.reset();
     ::ReleaseCapture();
-    ::PostMessageW(hWnd, WM_LBUTTONUP, msg.wParam, msg.lParam);
+    ::PostMessageW(hWnd, WM_LBUTTONUP, end.wParam, end.lParam);
+    for (const MSG& key : unused) {
+        ::PostMessageW(key.hwnd, key.message, key.wParam, key.lParam);
+    }
     return rect;
 }
 
-Rect SystemAreaCaptureSteps::Track(HWND hWnd, POINT& anchor) {
-    return TrackSelectionRectangle(hWnd, anchor);
+Rect SystemAreaCaptureSteps::Track(HWND hWnd, POINT& anchor, PointerAids& aids) {
+    return TrackSelectionRectangle(hWnd, anchor, aids);
 }
 
 AreaCopy SystemAreaCaptureSteps::Copy(const ScreenSource& screen, HWND owner, const Rect& area) {
@@ -173,7 +269,7 @@ void ArmFreeAreaCapture(HWND mainWindow, SnapshotWindow& snapshot) {
     }
     WaitUntilUncovered(mainWindow, shown, kUncoverTimeoutMs);
     WaitUntilUncovered(mainWindow, shown, kUncoverTimeoutMs);
-    snapshot.Show(TakeVirtualScreenSnapshot());
+    snapshot.Show(TakeVirtualScreenSnapshot(), mainWindow);
 }
 
 // The snapshot window
@@ -182,8 +278,9 @@ SnapshotWindow::~SnapshotWindow() {
     FreeSnapshot();
 }
 
-void SnapshotWindow::Show(ScreenSnapshot snapshot) {
+void SnapshotWindow::Show(ScreenSnapshot snapshot, HWND program) {
     FreeSnapshot();
+    m_program = program;
     m_bounds = snapshot.bounds;
     m_bitmap = std::move(snapshot.bitmap);
     m_memory.reset(::CreateCompatibleDC(nullptr));
@@ -224,9 +321,14 @@ void SnapshotWindow::Show(ScreenSnapshot snapshot) {
     ::SetForegroundWindow(Hwnd());
     ::SetFocus(Hwnd());
     ::SetCapture(Hwnd());
+    ::GetCursorPos(&m_cursor);
+    m_trail.clear();
+    m_snapHeld = (::GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
+    Pointing(Aim(m_cursor));
 }
 
 void SnapshotWindow::Hide() noexcept {
+    m_magnifier.Hide();
     if (Hwnd() != nullptr) {
         if (::GetCapture() == Hwnd()) {
             ::ReleaseCapture();
@@ -247,6 +349,90 @@ void SnapshotWindow::FreeSnapshot() noexcept {
     m_previous = nullptr;
     m_memory.reset();
     m_bitmap.reset();
+}
+
+POINT SnapshotWindow::Aim(POINT cursor) {
+    // Alt as the snapshot's own key messages have it, not as GetAsyncKeyState does: Wine sets
+    // the modifiers' state back to the X server's keyboard whenever the pointer enters a
+    // window, which drops an Alt that X did not see go down (one sent with SendInput).
+    if (!m_snapHeld) {
+        return cursor;
+    }
+    const HWND beneath = WindowBeneath(cursor);
+    if (beneath == nullptr) {
+        return cursor;
+    }
+    const RECT frame = VisibleFrameOf(beneath);
+    const Point snapped = SnapToFrame(
+        {cursor.x, cursor.y}, {frame.left, frame.top, frame.right, frame.bottom}, kSnapReach);
+    return {snapped.x, snapped.y};
+}
+
+HWND SnapshotWindow::WindowBeneath(POINT at) const {
+    // Top-level windows from the one just below the snapshot downwards: the first that shows
+    // at that point. The magnifier lies above the snapshot, out of the walk.
+    for (HWND window = ::GetWindow(Hwnd(), GW_HWNDNEXT); window != nullptr;
+         window = ::GetWindow(window, GW_HWNDNEXT)) {
+        if (m_program != nullptr &&
+            (window == m_program || ::GetWindow(window, GW_OWNER) == m_program)) {
+            continue;
+        }
+        if (!::IsWindowVisible(window) || ::IsIconic(window) ||
+            (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0 || IsCloaked(window)) {
+            continue;
+        }
+        const RECT frame = VisibleFrameOf(window);
+        if (::PtInRect(&frame, at)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+void SnapshotWindow::Pointing(POINT at) {
+    m_pointing = at;
+    if (!m_magnifierOn || !Shown()) {
+        return;
+    }
+    m_magnifier.Follow(Hwnd(), Source(), at);
+    // What the magnifier uncovered shows the snapshot again now, also during the drag, which
+    // dispatches no paint: at this moment no feedback is drawn on it.
+    ::UpdateWindow(Hwnd());
+}
+
+void SnapshotWindow::ToggleMagnifier() {
+    m_magnifierOn = !m_magnifierOn;
+    if (m_magnifierOn) {
+        Pointing(m_pointing);
+    } else {
+        m_magnifier.Hide();
+        ::UpdateWindow(Hwnd());
+    }
+}
+
+POINT SnapshotWindow::Track(POINT reported) {
+    for (const POINT& passed : m_trail) {
+        if (passed.x == reported.x && passed.y == reported.y) {
+            // A late report of a position the arrows have moved the pointer on from.
+            return m_cursor;
+        }
+    }
+    m_trail.clear();
+    m_cursor = reported;
+    return m_cursor;
+}
+
+POINT SnapshotWindow::Nudge(int dx, int dy) {
+    if (m_trail.size() >= kTrailLength) {
+        m_trail.erase(m_trail.begin(), m_trail.begin() + 2);
+    }
+    if (m_trail.empty()) {
+        m_trail.push_back(m_cursor);
+    }
+    m_cursor = {m_cursor.x + dx, m_cursor.y + dy};
+    ::SetCursorPos(m_cursor.x, m_cursor.y);
+    m_trail.push_back(m_cursor);
+    return m_cursor;
 }
 
 void SnapshotWindow::PaintContent(HDC dc, const RECT& dirty) {
@@ -278,11 +464,46 @@ LRESULT SnapshotWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_MBUTTONUP:
             m_events.SelectionMouseUp(kMiddleButton);
             return 0;
+        case WM_MOUSEMOVE: {
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ::ClientToScreen(Hwnd(), &at);
+            Pointing(Aim(Track(at)));
+            return 0;
+        }
+        case WM_KILLFOCUS:
+            // Alt's release goes to the window that has the focus now.
+            m_snapHeld = false;
+            return 0;
         case WM_KEYDOWN:
-            if (wParam == VK_ESCAPE) {
-                m_events.SelectionCancel();
+        case WM_SYSKEYDOWN:
+        case WM_KEYUP:
+        case WM_SYSKEYUP: {
+            const KeyEffect effect = EffectOfKey(message, wParam);
+            switch (effect.kind) {
+                case KeyEffect::Kind::None:
+                    // Alt+F4 among others: the default handling closes, which cancels.
+                    return Window::HandleMessage(message, wParam, lParam);
+                case KeyEffect::Kind::Cancel:
+                    m_events.SelectionCancel();
+                    break;
+                case KeyEffect::Kind::Nudge:
+                    Pointing(Aim(Nudge(effect.dx, effect.dy)));
+                    break;
+                case KeyEffect::Kind::ToggleMagnifier:
+                    ToggleMagnifier();
+                    break;
+                case KeyEffect::Kind::Aim:
+                    // Alt alone does not go on to the default handling, which would enter
+                    // menu mode on its release.
+                    HoldSnap(message == WM_KEYDOWN || message == WM_SYSKEYDOWN);
+                    Pointing(Aim(m_cursor));
+                    break;
+                case KeyEffect::Kind::End:
+                    // Armed, with no drag to end: nothing starts, as nothing was pressed.
+                    break;
             }
             return 0;
+        }
         case WM_CLOSE:
             // Alt+F4 and other programs' close requests: cancelled as Esc cancels, the window
             // kept for the next arming.

@@ -1,5 +1,6 @@
 // The free-area capture: a snapshot of the whole virtual screen shown in a window over it, the
-// modal drag that picks a rectangle on it, and the copy of that rectangle to the clipboard.
+// modal drag that picks a rectangle on it, the keys, the magnifier and the edge snapping that
+// help to pick it to the pixel, and the copy of that rectangle to the clipboard.
 #pragma once
 
 #include <windows.h>
@@ -7,9 +8,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "platform/window.h"
+#include "area/magnifier.h"
 #include "capture/picture.h"
+#include "platform/window.h"
 #include "core/geometry.h"
 #include "platform/handles.h"
 
@@ -62,28 +65,74 @@ AreaCopy CopyScreenAreaToClipboard(const ScreenSource& screen, HWND owner, int32
 // The clipboard's bitmap as a new Picture; nothing when it holds none or cannot be opened.
 std::optional<Picture> PictureFromClipboard(HWND owner);
 
+// The pointer during a free-area capture: where it is, the arrows that move it, where the
+// selection's corner goes for it, and the magnifier that shows it.
+class PointerAids {
+public:
+  // The pointer's position for the cursor position a mouse message reports. The system
+  // reports a move that an arrow made as a mouse message of its own, some time later, and
+  // under Wine reports of the positions before it can still come after it (GetCursorPos can
+  // give them too): a report of any position the arrows have moved the pointer through
+  // since the mouse last moved gives the position the arrows have left it at.
+  virtual POINT Track(POINT reported) = 0;
+  // An arrow moves the pointer by (dx, dy) pixels; returns its new position.
+  virtual POINT Nudge(int dx, int dy) = 0;
+  // Alt went down or came up.
+  virtual void HoldSnap(bool held) = 0;
+  // The point that the selection takes for the cursor at `cursor`: the cursor's own, or,
+  // while Alt is held, snapped to the nearest edges of the window beneath. Screen pixels.
+  virtual POINT Aim(POINT cursor) = 0;
+  // The selection's corner is at `at` now: the magnifier shows it.
+  virtual void Pointing(POINT at) = 0;
+  // Z: the magnifier on or off, also for later captures.
+  virtual void ToggleMagnifier() = 0;
+
+protected:
+    ~PointerAids() = default;
+};
+
+// What a key pressed over the snapshot does.
+struct KeyEffect {
+    enum class Kind {
+        None,             // nothing of the capture's
+        Nudge,            // an arrow: the pointer moves by (dx, dy)
+        End,              // Enter or Space: the drag ends there, as the button's release would
+        Cancel,           // Esc: the whole capture ends with nothing captured
+        ToggleMagnifier,  // Z
+        Aim,              // Alt down or up: the snapping starts or stops
+    };
+    Kind kind = Kind::None;
+    int dx = 0;
+    int dy = 0;
+};
+// The effect of a keyboard message; an arrow moves one pixel, with Shift held ten.
+KeyEffect EffectOfKey(UINT message, WPARAM key);
+
 // The modal drag. The left button went down at `anchor`, a client point of hWnd, which holds
-// the mouse capture; `anchor` is turned into screen pixels. Until the left button comes up,
-// every mouse message of the thread moves the free corner to the message's cursor position,
-// with the feedback drawn on hWnd's client area; the other buttons move it too. Should the
+// the mouse capture; `anchor` is turned into screen pixels and aimed. Until the left button
+// comes up, every mouse message of the thread moves the free corner to the aimed cursor
+// position, with the feedback drawn on hWnd's client area; the other buttons move it too. The
+// arrows move the pointer, Enter and Space end the drag where the corner is, Esc ends it with
+// the empty rectangle at the anchor, which captures nothing; Alt and Z work as `aids` has it.
+// The keys the drag does not use are queued again for hWnd's thread when it ends. Should the
 // capture go elsewhere, the drag ends when the user's left button (the logical one, which is
 // the physical right with swapped buttons) is up. Returns the normalised rectangle in screen
 // pixels, having erased the feedback, released the capture and posted the button-up to hWnd.
-Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor);
+Rect TrackSelectionRectangle(HWND hWnd, POINT& anchor, PointerAids& aids);
 
 // The steps of a free-area capture after the press: the drag, the copy to the clipboard and
 // the read back into a Picture, which the system's steps do with the functions above.
 class AreaCaptureSteps {
 public:
     virtual ~AreaCaptureSteps() = default;
-    virtual Rect Track(HWND hWnd, POINT& anchor) = 0;
+    virtual Rect Track(HWND hWnd, POINT& anchor, PointerAids& aids) = 0;
     virtual AreaCopy Copy(const ScreenSource& screen, HWND owner, const Rect& area) = 0;
     virtual std::optional<Picture> ReadBack(HWND owner) = 0;
 };
 
 class SystemAreaCaptureSteps : public AreaCaptureSteps {
 public:
-    Rect Track(HWND hWnd, POINT& anchor) override;
+    Rect Track(HWND hWnd, POINT& anchor, PointerAids& aids) override;
     AreaCopy Copy(const ScreenSource& screen, HWND owner, const Rect& area) override;
     std::optional<Picture> ReadBack(HWND owner) override;
 };
@@ -103,20 +152,35 @@ protected:
 };
 
 // A borderless topmost window over the whole virtual screen that shows a snapshot of it, takes
-// the mouse presses made anywhere on the screen and shows the crosshair. A close request only
-// cancels: the window stays, hidden, for the next arming.
-class SnapshotWindow : public Window {
+// the mouse presses made anywhere on the screen and shows the crosshair, with the magnifier
+// beside the pointer unless it is turned off. A close request only cancels: the window stays,
+// hidden, for the next arming.
+class SnapshotWindow : public Window, public PointerAids {
 public:
     explicit SnapshotWindow(SelectionEvents& events) : m_events(events) {}
     ~SnapshotWindow() override;
 
-    // Shows the snapshot, painted, active and holding the mouse capture. Throws Failure.
-    void Show(ScreenSnapshot snapshot);
+    // Shows the snapshot, painted, active and holding the mouse capture. `program` is the
+    // program's main window: neither it nor a window it owns is ever snapped to. Throws
+    // Failure.
+    void Show(ScreenSnapshot snapshot, HWND program = nullptr);
     // Off the screen, the capture released and the snapshot freed.
     void Hide() noexcept;
     [[nodiscard]] bool Shown() const { return Hwnd() != nullptr && ::IsWindowVisible(Hwnd()); }
     // The snapshot as a source of screen pixels, while shown.
     [[nodiscard]] ScreenSource Source() const;
+
+    // Whether the magnifier is shown while armed and dragging; Z turns it over.
+    void SetMagnifierOn(bool on) { m_magnifierOn = on; }
+    [[nodiscard]] bool MagnifierOn() const { return m_magnifierOn; }
+    [[nodiscard]] const Magnifier& MagnifierWindow() const { return m_magnifier; }
+
+    POINT Track(POINT reported) override;
+    POINT Nudge(int dx, int dy) override;
+    void HoldSnap(bool held) override { m_snapHeld = held; }
+    POINT Aim(POINT cursor) override;
+    void Pointing(POINT at) override;
+    void ToggleMagnifier() override;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -124,8 +188,20 @@ protected:
 
 private:
     void FreeSnapshot() noexcept;
+    // The top-level window beneath the snapshot at a screen point that snapping goes by.
+    [[nodiscard]] HWND WindowBeneath(POINT at) const;
 
     SelectionEvents& m_events;
+    Magnifier m_magnifier;
+    bool m_magnifierOn = true;
+    POINT m_pointing{};
+    HWND m_program = nullptr;
+    // The pointer as the user moved it, and the positions the arrows have moved it through
+    // since the mouse last moved, the one they started from first.
+    POINT m_cursor{};
+    std::vector<POINT> m_trail;
+    // Alt is down, as the key messages to the snapshot window have it.
+    bool m_snapHeld = false;
     UniqueDc m_memory;
     UniqueBitmap m_bitmap;
     HGDIOBJ m_previous = nullptr;

@@ -8,6 +8,8 @@ namespace pw::ids {
 inline constexpr wchar_t kMainWindowClass[] = L"PixelwrenFrmMain";
 // The window that shows the screen's snapshot while a free-area capture is armed.
 inline constexpr wchar_t kSnapshotWindowClass[] = L"PixelwrenSnapshot";
+// The magnifier beside the pointer over the snapshot.
+inline constexpr wchar_t kMagnifierWindowClass[] = L"PixelwrenMagnifier";
 
 // Child controls of the main window (PicBmp lies inside picScroll).
 inline constexpr int kToolbar1 = 10;
@@ -27,6 +29,8 @@ inline constexpr int kToolbarBitmapResource = 200;
 // The per-user settings store: HKEY_CURRENT_USER\<key>\<section>, REG_SZ values.
 inline constexpr wchar_t kSettingsKey[] = L"Software\\影雀(Pixelwren) v1.0";
 inline constexpr wchar_t kSettingsSection[] = L"Settings";
+// Whether the free-area capture shows its magnifier: "1" or "0"; missing means shown.
+inline constexpr wchar_t kMagnifierSetting[] = L"Magnifier";
 
 // Menu commands, as WM_COMMAND identifiers.
 inline constexpr unsigned kMnuOpen = 1101;

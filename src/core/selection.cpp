@@ -42,4 +42,43 @@ Point LabelOrigin(const Rect& rect, Size text) {
     return {RoundToInt32(x), RoundToInt32(y)};
 }
 
+namespace {
+
+// One axis of SnapToFrame: `low` and `high` are the frame's edges along it.
+int32_t SnapAxis(int32_t at, int32_t low, int32_t high, int32_t reach) {
+    const int64_t toLow = at >= low ? int64_t{at} - low : int64_t{low} - at;
+    const int64_t toHigh = at >= high ? int64_t{at} - high : int64_t{high} - at;
+    if (toLow <= toHigh) {
+        return toLow <= reach ? low : at;
+    }
+    return toHigh <= reach ? high : at;
+}
+
+// One axis of MagnifierOrigin: the window's start along it.
+int32_t BesideAxis(int32_t at, int32_t extent, int32_t low, int32_t high, int32_t gap) {
+    int64_t start = int64_t{at} + 1 + gap;
+    if (start + extent > high) {
+        start = int64_t{at} - gap - extent;
+    }
+    if (start + extent > high) {
+        start = int64_t{high} - extent;
+    }
+    if (start < low) {
+        start = low;
+    }
+    return static_cast<int32_t>(start);
+}
+
+}  // namespace
+
+Point SnapToFrame(Point point, const Rect& frame, int32_t reach) {
+    return {SnapAxis(point.x, frame.left, frame.right, reach),
+            SnapAxis(point.y, frame.top, frame.bottom, reach)};
+}
+
+Point MagnifierOrigin(Point pointer, Size size, const Rect& area, int32_t gap) {
+    return {BesideAxis(pointer.x, size.width, area.left, area.right, gap),
+            BesideAxis(pointer.y, size.height, area.top, area.bottom, gap)};
+}
+
 }  // namespace pw

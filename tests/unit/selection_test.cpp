@@ -91,5 +91,50 @@ TEST(SelectionTest, LabelIsCentredWithHalvesRoundedToEven) {
     }
 }
 
+TEST(SelectionTest, SnapsEachAxisToTheNearerEdgeWithinReach) {
+    const Rect frame{60, 60, 460, 360};
+    struct Case {
+        Point in;
+        Point out;
+    };
+    const Case cases[] = {
+        {{68, 69}, {60, 69}},      // 8 from the left: pulled; 9 from the top: not
+        {{69, 68}, {69, 60}},      // and the other way round
+        {{452, 352}, {460, 360}},  // 8 from the exclusive right and bottom edges
+        {{451, 351}, {451, 351}},  // 9 from both
+        {{55, 365}, {60, 360}},    // just outside the frame
+        {{260, 210}, {260, 210}},  // the middle
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SnapToFrame(c.in, frame, kSnapReach), c.out) << c.in.x << "," << c.in.y;
+    }
+    // A frame narrower than two reaches: the nearer edge, the left or top one on a tie.
+    EXPECT_EQ(SnapToFrame({103, 104}, {100, 100, 106, 106}, kSnapReach), (Point{100, 106}));
+}
+
+TEST(SelectionTest, MagnifierSitsBesideThePointerInsideTheWorkArea) {
+    const Size size{138, 158};
+    struct Case {
+        Point pointer;
+        Rect area;
+        Point at;
+    };
+    const Case cases[] = {
+        {{640, 400}, {0, 0, 1280, 800}, {661, 421}},    // below and right, 20 pixels off
+        {{1277, 2}, {0, 0, 1280, 800}, {1119, 23}},     // at the right edge: on the left
+        {{2, 797}, {0, 0, 1280, 800}, {23, 619}},       // at the bottom: above
+        {{1279, 799}, {0, 0, 1280, 800}, {1121, 621}},  // the corner: both
+        // A monitor left of and above the primary one.
+        {{-1915, -1075}, {-1920, -1080, 0, 0}, {-1894, -1054}},
+        {{-5, -5}, {-1920, -1080, 0, 0}, {-163, -183}},
+        // On a taskbar below the work area: above the pointer, inside the work area.
+        {{640, 790}, {0, 0, 1280, 760}, {661, 602}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MagnifierOrigin(c.pointer, size, c.area, kMagnifierGap), c.at)
+            << c.pointer.x << "," << c.pointer.y;
+    }
+}
+
 }  // namespace
 }  // namespace pw

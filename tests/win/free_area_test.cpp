@@ -23,6 +23,22 @@ namespace {
 // What the tests make a step after the press fail with.
 constexpr wchar_t kMadeToFail[] = L"测试让这一步失败。";
 
+// A key going down, or up with KEYEVENTF_KEYUP, for a key held across other input.
+INPUT Key(WORD key, DWORD flags = 0) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = flags;
+    return input;
+}
+
+RECT ClientOnScreen(HWND window) {
+    RECT rect{};
+    ::GetClientRect(window, &rect);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 // The system's steps after the press, one of which can be made to fail as a system call can:
 // it throws, or the copy comes back as the clipboard gives it back when it refuses it.
 class ScriptedSteps final : public SystemAreaCaptureSteps {
@@ -33,9 +49,9 @@ public:
     const wchar_t* refusedBy = nullptr;
     DWORD error = 0;
 
-    Rect Track(HWND hWnd, POINT& anchor) override {
+    Rect Track(HWND hWnd, POINT& anchor, PointerAids& aids) override {
         FailIn(Step::Track);
-        return SystemAreaCaptureSteps::Track(hWnd, anchor);
+        return SystemAreaCaptureSteps::Track(hWnd, anchor, aids);
     }
     AreaCopy Copy(const ScreenSource& screen, HWND owner, const Rect& area) override {
         FailIn(Step::Copy);
@@ -179,6 +195,8 @@ TEST_F(FreeAreaCaptureTest, ArmedUntilEscapeWhichPutsEverythingBack) {
     } systemAgain;
     ReplaceTransitionsSetter(RecordTransitions);
     const test::Pixels scene = test::ReadScreen(m_scene.ClientRectOnScreen());
+    // The magnifier beside the pointer, away from the scene.
+    AsUser([] { test::MoveMouseTo(640, 700); });
     Arm();
     const HWND snapshot = m_form.Snapshot().Hwnd();
     RECT covered{};
@@ -249,7 +267,11 @@ TEST_F(FreeAreaCaptureTest, ADragLandsTheAreaInTheViewAndOnTheClipboard) {
     const struct {
         POINT from;
         POINT to;
-    } drags[] = {{{100, 100}, {300, 250}}, {{300, 250}, {100, 100}}, {{300, 100}, {100, 250}}};
+    } drags[] = {{{100, 100}, {300, 250}},
+                 // Ends with the magnifier over the area: the copy, taken from the snapshot,
+                 // does not show it.
+                 {{300, 250}, {100, 100}},
+                 {{300, 100}, {100, 250}}};
     for (const auto& d : drags) {
         test::PutTextOnClipboard(L"before");
         // A picture larger than the view, which shows both bars for it.
@@ -537,6 +559,212 @@ TEST_F(FreeAreaCaptureTest, AClipboardThatRefusesTheCaptureIsToldByWhatFailed) {
         EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), expected), 0);
         EXPECT_TRUE(m_form.ImageUnsaved());
     }
+}
+
+TEST_F(FreeAreaCaptureTest, ArrowsMoveThePointerAndEnterOrSpaceEndTheDragWhereEscCancelsIt) {
+    // Armed: two pixels right, ten down with Shift; Enter and Space start nothing. In the
+    // drag: one left, ten up, then the end key.
+    const RECT area{102, 110, 299, 240};
+    const test::Pixels expected = test::ReadScreen(area);
+    const struct {
+        WORD key;
+        bool lands;
+    } ends[] = {{VK_ESCAPE, false}, {VK_RETURN, true}, {VK_SPACE, true}};
+    for (const auto& e : ends) {
+        SCOPED_TRACE(e.key);
+        test::PutTextOnClipboard(L"before");
+        m_form.PicBmp().SetPicture(test::SolidPicture(50, 40, RGB(1, 2, 3)));
+        Arm();
+        POINT armedAt{};
+        AsUser([&] {
+            test::MoveMouseTo(100, 100);
+            ::Sleep(150);
+            test::PressKeys({VK_RIGHT});
+            test::PressKeys({VK_RIGHT});
+            test::PressKeys({VK_SHIFT, VK_DOWN});
+            test::PressKeys({VK_RETURN});
+            test::PressKeys({VK_SPACE});
+            ::Sleep(150);
+            ::GetCursorPos(&armedAt);
+        });
+        EXPECT_EQ(armedAt.x, 102);
+        EXPECT_EQ(armedAt.y, 110);
+        ASSERT_TRUE(m_form.SelectionArmed());
+        ASSERT_TRUE(m_form.Snapshot().Shown());
+        AsUser([&] {
+            test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTDOWN)});
+            test::MoveMouseTo(300, 250);
+            ::Sleep(150);
+            test::PressKeys({VK_LEFT});
+            test::PressKeys({VK_SHIFT, VK_UP});
+            test::PressKeys({e.key});
+            ::Sleep(150);
+            // The hand lets go of the button elsewhere, after the drag has ended.
+            test::MoveMouseTo(400, 320);
+            test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTUP)});
+            ::Sleep(100);
+        });
+        WaitUntilOver();
+        ExpectIdle();
+        EXPECT_EQ(m_boxes.Count(), 0u);
+        EXPECT_EQ(m_form.ImageUnsaved(), e.lands);
+        if (e.lands) {
+            const Picture& picture = m_form.PicBmp().GetPicture();
+            EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), expected), 0);
+            EXPECT_EQ(test::Differences(test::ClipboardPixels(), expected), 0);
+        } else {
+            EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(), (Size{50, 40}));
+            EXPECT_EQ(test::TextOnClipboard(), L"before");
+        }
+        // No frame left behind.
+        EXPECT_EQ(test::Differences(test::ReadScreen(area), expected), 0);
+    }
+}
+
+TEST_F(FreeAreaCaptureTest, AltSnapsToTheEdgesOfTheWindowBeneathWithinEightPixels) {
+    // The scene's window covers (60, 60) to (460, 360).
+    const struct {
+        bool alt;
+        POINT from;
+        POINT to;
+        RECT lands;
+    } drags[] = {
+        {true, {68, 69}, {452, 352}, {60, 69, 460, 360}},  // 8 pixels snap, 9 do not
+        {true, {69, 68}, {451, 351}, {69, 60, 451, 351}},
+        {false, {68, 69}, {452, 352}, {68, 69, 452, 352}},  // Shift for Alt: nothing snaps
+    };
+    for (const auto& d : drags) {
+        SCOPED_TRACE(testing::Message() << d.alt << " " << d.from.x << "," << d.from.y);
+        const test::Pixels expected = test::ReadScreen(d.lands);
+        Arm();
+        const WORD held = d.alt ? VK_MENU : VK_SHIFT;
+        AsUser([&] {
+            test::MoveMouseTo(d.from.x, d.from.y);
+            test::SendInputs({Key(held)});
+            ::Sleep(100);
+            test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTDOWN)});
+            test::MoveMouseTo(d.to.x, d.to.y);
+            test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTUP)});
+            ::Sleep(200);
+            test::SendInputs({Key(held, KEYEVENTF_KEYUP)});
+            ::Sleep(100);
+        });
+        WaitUntilOver();
+        ExpectIdle();
+        const Picture& picture = m_form.PicBmp().GetPicture();
+        ASSERT_EQ(picture.SizeInPixels(),
+                  (Size{d.lands.right - d.lands.left, d.lands.bottom - d.lands.top}));
+        EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), expected), 0);
+    }
+}
+
+TEST_F(FreeAreaCaptureTest, TheMagnifierShowsTheSnapshotAtEightTimesBesideThePointer) {
+    // Where the scene's four colours meet, as the screen showed it before arming.
+    const POINT middle{260, 210};
+    const test::Pixels around =
+        test::ReadScreen({middle.x - kMagnifierRadius, middle.y - kMagnifierRadius,
+                          middle.x + kMagnifierRadius + 1, middle.y + kMagnifierRadius + 1});
+    const int w = ::GetSystemMetrics(SM_CXSCREEN);
+    const int h = ::GetSystemMetrics(SM_CYSCREEN);
+    const POINT edges[] = {{0, 0},     {w / 2, 0},     {w - 1, 0},
+                           {0, h / 2}, {w / 2, h / 2}, {w - 1, h / 2},
+                           {0, h - 1}, {w / 2, h - 1}, {w - 1, h - 1}};
+    Arm();
+    const HWND magnifier = m_form.Snapshot().MagnifierWindow().Hwnd();
+    ASSERT_NE(magnifier, nullptr);
+    // During a drag, whose frame runs next to the pointer on the screen but not in the
+    // snapshot; then near every edge and corner of the monitor.
+    test::Pixels shown;
+    std::vector<RECT> placed;
+    AsUser([&] {
+        test::MoveMouseTo(200, 150);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTDOWN)});
+        test::MoveMouseTo(middle.x, middle.y);
+        ::Sleep(150);
+        shown = test::ReadScreen(ClientOnScreen(magnifier));
+        for (const POINT& p : edges) {
+            test::MoveMouseTo(p.x, p.y);
+            ::Sleep(100);
+            RECT rect{};
+            ::GetWindowRect(magnifier, &rect);
+            placed.push_back(rect);
+        }
+        test::PressKeys({VK_ESCAPE});
+        ::Sleep(100);
+        test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTUP)});
+        ::Sleep(100);
+    });
+    ASSERT_GE(shown.width, kMagnifierSpan * kMagnifierZoom);
+    ASSERT_GE(shown.height, kMagnifierSpan * kMagnifierZoom);
+    // Two pixels of each square, clear of the crosshair.
+    int differ = 0;
+    for (int y = 0; y < kMagnifierSpan; ++y) {
+        for (int x = 0; x < kMagnifierSpan; ++x) {
+            for (const int in : {1, kMagnifierZoom - 2}) {
+                differ +=
+                    shown.At(x * kMagnifierZoom + in, y * kMagnifierZoom + in) != around.At(x, y);
+            }
+        }
+    }
+    EXPECT_EQ(differ, 0);
+    ASSERT_EQ(placed.size(), std::size(edges));
+    for (size_t i = 0; i < placed.size(); ++i) {
+        const POINT& p = edges[i];
+        MONITORINFO monitor{sizeof monitor};
+        ::GetMonitorInfoW(::MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST), &monitor);
+        RECT inside{};
+        ::IntersectRect(&inside, &placed[i], &monitor.rcWork);
+        EXPECT_TRUE(::EqualRect(&inside, &placed[i])) << p.x << "," << p.y;
+        EXPECT_FALSE(::PtInRect(&placed[i], p)) << p.x << "," << p.y;
+    }
+    WaitUntilOver();
+    ExpectIdle();
+    EXPECT_FALSE(::IsWindowVisible(magnifier));
+}
+
+TEST_F(FreeAreaCaptureTest, ZTurnsTheMagnifierOverAndTheNextWindowKeepsTheChoice) {
+    auto magnifierShown = [&](const FrmMain& form) {
+        const HWND window = form.Snapshot().MagnifierWindow().Hwnd();
+        return window != nullptr && ::IsWindowVisible(window) != FALSE;
+    };
+    Arm();
+    EXPECT_TRUE(magnifierShown(m_form));
+    PressKeys({'Z'});
+    EXPECT_FALSE(magnifierShown(m_form));
+    EXPECT_TRUE(m_form.SelectionArmed());
+    PressKeys({VK_ESCAPE});
+    ExpectIdle();
+    EXPECT_EQ(m_key.Value(ids::kMagnifierSetting), L"0");
+
+    // A new window reads it back, and Z turns it on again.
+    {
+        FrmMain again(m_boxes, m_settings);
+        ASSERT_TRUE(test::CreateShown(again));
+        again.RunCommand(ids::kMnuDistrict);
+        ASSERT_TRUE(again.Snapshot().Shown());
+        EXPECT_FALSE(magnifierShown(again));
+        PressKeys({'Z'});
+        EXPECT_TRUE(magnifierShown(again));
+        PressKeys({VK_ESCAPE});
+        EXPECT_FALSE(again.SelectionArmed());
+    }
+    EXPECT_EQ(m_key.Value(ids::kMagnifierSetting), L"1");
+
+    // A store that cannot keep the choice says so once the capture is over.
+    SettingsStore broken(m_key.Path() + L"\\" + std::wstring(300, L'x'));
+    FrmMain unkept(m_boxes, broken);
+    ASSERT_TRUE(test::CreateShown(unkept));
+    unkept.RunCommand(ids::kMnuDistrict);
+    ASSERT_TRUE(unkept.Snapshot().Shown());
+    PressKeys({'Z'});
+    m_boxes.Answer(IDOK);
+    PressKeys({VK_ESCAPE});
+    EXPECT_FALSE(unkept.SelectionArmed());
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_NE(m_boxes.Last().text.find(kMagnifierNotStored), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(L"RegCreateKeyEx"), std::wstring::npos)
+        << Narrow(m_boxes.Last().text);
 }
 
 }  // namespace
