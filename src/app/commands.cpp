@@ -37,17 +37,41 @@ const MenuEntry kMenu[] = {
     {2, "mnuTitleBar", L"当前窗口(&F)", ids::kMnuTitleBar, {}, {9}, &F::mnuTitleBar_Click},
     // Shown greyed: it has no command.
     {2, "mnuScroll", L"滚动窗口(&S)", ids::kMnuScroll, {}, {}, nullptr, false},
+    {2, "hh", L"-", 0, {}, {}, nullptr},
+    {2, "mnuRepeat", L"重复上次自由捕获(&R)", ids::kMnuRepeat, {}, {}, &F::mnuRepeat_Click},
     {1, "mnuView", L"图像(&I)", 0, {}, {}, nullptr},
     {2, "mnuMspaint", L"用画图编辑", ids::kMnuMspaint, {}, {12}, &F::mnuMspaint_Click},
     {2, "mnuline", L"-", 0, {}, {}, nullptr},
     {2, "mnuLanguage", L"选择语言(&L)", 0, {}, {}, nullptr},
     {3, "mnuChinese", L"简体中文(&C)", ids::kMnuChinese, {}, {}, &F::mnuChinese_Click},
     {3, "mnuEnglish", L"英语(&English)", ids::kMnuEnglish, {}, {}, &F::mnuEnglish_Click},
+    {2, "kk", L"-", 0, {}, {}, nullptr},
+    {2, "mnuCopy", L"复制(&C)", ids::kMnuCopy, {VK_INSERT}, {}, &F::mnuCopy_Click},
     {1, "mnuhelp", L"帮助(&H)", 0, {}, {}, nullptr},
     {2, "mnuHowto", L"帮助主题(H)", ids::kMnuHowto, {}, {16}, &F::mnuHowto_Click},
     {2, "gg", L"-", 0, {}, {}, nullptr},
     {2, "mnuAbout", L"关于Pixelwren(&A)...", ids::kMnuAbout, {}, {17}, &F::mnuAbout_Click},
 };
+
+// Print Screen and its modified forms, one capture each.
+const Hotkey kHotkeys[] = {
+    {ids::kMnuScreen, 0, VK_SNAPSHOT, "mnuScreen"},
+    {ids::kMnuDistrict, MOD_CONTROL, VK_SNAPSHOT, "mnuDistrict"},
+    // The delayed capture's item: the same window without the wait, the hotkey having chosen it.
+    {ids::kActiveWindowNow, MOD_ALT, VK_SNAPSHOT, "mnuAtiveWindow"},
+    {ids::kMnuRepeat, MOD_SHIFT, VK_SNAPSHOT, "mnuRepeat"},
+};
+
+std::wstring KeyName(UINT virtualKey) {
+    switch (virtualKey) {
+        case VK_INSERT:
+            return L"Insert";
+        case VK_SNAPSHOT:
+            return L"Print Screen";
+        default:
+            return std::wstring(1, static_cast<wchar_t>(virtualKey));
+    }
+}
 
 constexpr ToolbarKind P = ToolbarKind::Placeholder;
 constexpr ToolbarKind B = ToolbarKind::Button;
@@ -140,7 +164,37 @@ std::wstring ShortcutText(Shortcut shortcut) {
     if (shortcut.virtualKey == 0) {
         return {};
     }
-    return std::wstring(L"Ctrl+") + static_cast<wchar_t>(shortcut.virtualKey);
+    return L"Ctrl+" + KeyName(shortcut.virtualKey);
+}
+
+std::span<const Hotkey> HotkeyTable() {
+    return kHotkeys;
+}
+
+std::wstring HotkeyText(const Hotkey& hotkey) {
+    std::wstring text;
+    if ((hotkey.modifiers & MOD_CONTROL) != 0) {
+        text += L"Ctrl+";
+    }
+    if ((hotkey.modifiers & MOD_ALT) != 0) {
+        text += L"Alt+";
+    }
+    if ((hotkey.modifiers & MOD_SHIFT) != 0) {
+        text += L"Shift+";
+    }
+    return text + KeyName(hotkey.virtualKey);
+}
+
+std::wstring ShortcutLabel(const MenuEntry& entry) {
+    if (entry.shortcut.virtualKey != 0) {
+        return ShortcutText(entry.shortcut);
+    }
+    for (const Hotkey& hotkey : kHotkeys) {
+        if (std::strcmp(hotkey.shownBeside, entry.name) == 0) {
+            return HotkeyText(hotkey);
+        }
+    }
+    return {};
 }
 
 HMENU BuildMenuBar(std::span<const MenuEntry> table) {
@@ -160,8 +214,8 @@ HMENU BuildMenuBar(std::span<const MenuEntry> table) {
             menus.push_back(popup);
         } else {
             std::wstring caption = entry.caption;
-            if (entry.shortcut.virtualKey != 0) {
-                caption += L"\t" + ShortcutText(entry.shortcut);
+            if (const std::wstring label = ShortcutLabel(entry); !label.empty()) {
+                caption += L"\t" + label;
             }
             ::AppendMenuW(parent, MF_STRING | (entry.enabled ? 0u : MF_GRAYED), entry.id,
                           caption.c_str());
@@ -185,7 +239,7 @@ std::wstring MenuCaption(HMENU bar, std::span<const MenuEntry> table, const char
     }
     const std::wstring caption = text;
     // Only a shortcut the table gave follows the tab; a tab of the caption's own stays.
-    if (place.entry->shortcut.virtualKey != 0) {
+    if (!ShortcutLabel(*place.entry).empty()) {
         return caption.substr(0, caption.rfind(L'\t'));
     }
     return caption;
@@ -198,8 +252,8 @@ bool SetMenuCaption(HMENU bar, std::span<const MenuEntry> table, const char* nam
         return false;
     }
     std::wstring text = caption;
-    if (place.entry->shortcut.virtualKey != 0) {
-        text += L"\t" + ShortcutText(place.entry->shortcut);
+    if (const std::wstring label = ShortcutLabel(*place.entry); !label.empty()) {
+        text += L"\t" + label;
     }
     MENUITEMINFOW info{sizeof info};
     info.fMask = MIIM_STRING;

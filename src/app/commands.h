@@ -1,5 +1,6 @@
 // The command table: one row per menu entry, in display order. It builds the menu bar and the
-// accelerators, and the toolbar's dispatch finds its commands in it by button index.
+// accelerators, and the toolbar's dispatch finds its commands in it by button index. Beside it,
+// the hotkeys registered with the system, which the menu shows beside the items they belong to.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +34,22 @@ const MenuEntry* FindCommand(UINT id);
 // The entry with this name, or null.
 const MenuEntry* FindMenuEntry(const char* name);
 
+// A key combination that works wherever the focus is: registered with the system for the main
+// window, whose menu shows it beside an item.
+struct Hotkey {
+    UINT command;             // the command it runs, as a WM_COMMAND identifier; also its hotkey id
+    UINT modifiers;           // MOD_ALT, MOD_CONTROL, MOD_SHIFT, or 0
+    UINT virtualKey;          // VK_SNAPSHOT: Print Screen
+    const char* shownBeside;  // the menu item whose caption shows it after a tab
+};
+std::span<const Hotkey> HotkeyTable();
+// "Ctrl+Print Screen"; the same in every language, as the Ctrl shortcuts are.
+std::wstring HotkeyText(const Hotkey& hotkey);
+
+// What the menu shows after a tab beside the entry: its Ctrl shortcut or the hotkey shown
+// beside it; empty for neither.
+std::wstring ShortcutLabel(const MenuEntry& entry);
+
 // The menu bar of the table; captions carry their shortcut after a tab ("保存(&S)\tCtrl+S").
 HMENU BuildMenuBar(std::span<const MenuEntry> table);
 // The caption of the named entry in a menu bar built from the table, without the shortcut
@@ -44,7 +61,7 @@ bool SetMenuCaption(HMENU bar, std::span<const MenuEntry> table, const char* nam
                     const std::wstring& caption);
 // Ctrl+key accelerators for every entry with a shortcut; null when there are none.
 HACCEL BuildAccelerators(std::span<const MenuEntry> table);
-// "Ctrl+S" for Ctrl and S; empty for none.
+// "Ctrl+S" for Ctrl and S, "Ctrl+Insert" for Ctrl and Insert; empty for none.
 std::wstring ShortcutText(Shortcut shortcut);
 
 // The toolbar: seventeen positions numbered from 1. A placeholder is an empty gap, a

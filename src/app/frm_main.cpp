@@ -9,6 +9,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/commands.h"
@@ -16,11 +17,13 @@
 #include "core/about_text.h"
 #include "core/captions.h"
 #include "core/document_names.h"
+#include "core/last_area.h"
 #include "core/placement.h"
 #include "core/rounding.h"
 #include "document/image_file.h"
 #include "platform/dpi.h"
 #include "i18n/language_file.h"
+#include "platform/clipboard.h"
 #include "platform/failure.h"
 #include "platform/program_folder.h"
 #include "platform/text.h"
@@ -139,6 +142,16 @@ std::wstring ClipboardRefusal(const AreaCopy& copy) {
     return what + (L"\n\n" + DescribeFailedCall(call.c_str(), copy.error));
 }
 
+// The same for the copy of the picture in the view.
+std::wstring CopyRefusal(const ClipboardFailure& failure) {
+    const std::wstring call = failure.failedCall;
+    const wchar_t* what = call == L"SetClipboardData" ? kCopyClipboardEmptied
+                          : call == L"OpenClipboard" && failure.error == ERROR_ACCESS_DENIED
+                              ? kCopyClipboardHeld
+                              : kCopyClipboardRefused;
+    return what + (L"\n\n" + DescribeFailedCall(call.c_str(), failure.error));
+}
+
 template <typename T, typename S>
 T& Either(T* given, S& system) {
     return given != nullptr ? *given : static_cast<T&>(system);
@@ -200,7 +213,45 @@ bool FrmMain::Create() {
     ::GetClientRect(Hwnd(), &client);
     OnSize(SIZE_RESTORED, client.right, client.bottom);
     Form_Load();
+    RegisterHotkeys();
     return true;
+}
+
+void FrmMain::RegisterHotkeys() {
+    std::wstring taken;
+    for (const Hotkey& hotkey : HotkeyTable()) {
+        // A key held down captures once.
+        if (::RegisterHotKey(Hwnd(), static_cast<int>(hotkey.command),
+                             hotkey.modifiers | MOD_NOREPEAT, hotkey.virtualKey)) {
+            m_hotkeys.push_back(hotkey.command);
+        } else {
+            taken += (taken.empty() ? L"" : L"、") + HotkeyText(hotkey);
+        }
+    }
+    if (!taken.empty()) {
+        m_statusBar1.SetPanelText(1, kHotkeysTaken + taken);
+        m_statusBar1.SetPanel1Tip(kHotkeysTaken + taken);
+    }
+}
+
+void FrmMain::UnregisterHotkeys() noexcept {
+    for (const UINT id : m_hotkeys) {
+        ::UnregisterHotKey(Hwnd(), static_cast<int>(id));
+    }
+    m_hotkeys.clear();
+}
+
+void FrmMain::OnHotkey(UINT id) {
+    // One command at a time: a hotkey pressed while another command waits in a message box or
+    // dialog (whose loop dispatches it), or while a free area is armed, does nothing.
+    if (m_commandRunning || m_selectionArmed) {
+        return;
+    }
+    if (id == ids::kActiveWindowNow) {
+        Reporting(id, [&] { CaptureActiveWindowNow(); });
+        return;
+    }
+    RunCommand(id);
 }
 
 void FrmMain::Form_Load() {
@@ -403,6 +454,17 @@ void FrmMain::mnuAtiveWindow_Click() {
     Form_Resize();
 }
 
+void FrmMain::CaptureActiveWindowNow() {
+    // Chosen when the hotkey was pressed: no wait, since the program's own window need not get
+    // out of the way to let another become active.
+    const HWND target = ::GetForegroundWindow();
+    if (target == nullptr || ::IsIconic(target)) {
+        throw Failure(kNoActiveWindow);
+    }
+    PlacePicture(CaptureVisibleFrame(target));
+    Form_Resize();
+}
+
 void FrmMain::mnuTitleBar_Click() {
     PlacePicture(CaptureWindowWithFrame(OuterExtent()));
     Form_Resize();
@@ -447,6 +509,7 @@ void FrmMain::Form_MouseDown(HWND window, int button, int x, int y) {
     m_selectionArmed = false;
     // Nothing is captured until a picture lands in the view, whatever fails on the way.
     m_imageUnsaved = m_unsavedBeforeArming;
+    std::optional<Rect> copied;
     Reporting(ids::kMnuDistrict, [&] {
         AreaCopy copy;
         {
@@ -458,9 +521,20 @@ void FrmMain::Form_MouseDown(HWND window, int button, int x, int y) {
             POINT anchor{x, y};
             const Rect rect = m_areaSteps->Track(window, anchor, m_snapshot);
             copy = m_areaSteps->Copy(m_snapshot.Source(), Hwnd(), rect);
+            if (copy.outcome != AreaCopy::Outcome::Nothing) {
+                copied = rect;
+            }
         }
         LandSelection(std::move(copy));
     });
+    // Kept for the repeat once the capture is over: a store that cannot be written is reported
+    // on its own and takes nothing from the capture.
+    if (copied) {
+        Reporting(ids::kMnuDistrict, [&] {
+            m_settings.Write(ids::kSettingsSection, ids::kLastAreaSetting,
+                             Widen(FormatLastArea(*copied)));
+        });
+    }
     Reporting(ids::kMnuDistrict, [&] { StoreMagnifierChoice(); });
 }
 
@@ -475,6 +549,33 @@ void FrmMain::StoreMagnifierChoice() {
         throw Failure(kMagnifierNotStored + (L"\n\n" + CauseOfCurrentException()));
     }
     m_magnifierStored = on;
+}
+
+void FrmMain::mnuRepeat_Click() {
+    const std::optional<Rect> last = ParseLastArea(ReadSetting(m_settings, ids::kLastAreaSetting));
+    if (!last) {
+        throw Failure(kNoLastArea);
+    }
+    const std::optional<Rect> area = AreaOnMonitors(*last, m_monitors.Monitors());
+    if (!area) {
+        throw Failure(kLastAreaOffScreen);
+    }
+    AreaCopy copy;
+    {
+        // Out of the picture, minimised too: without a taskbar its caption is on the screen.
+        WindowHiddenForCapture hidden(Hwnd());
+        WindowDc screen = WindowDc::ForClient(nullptr);
+        if (!screen) {
+            ThrowLastError(L"GetDC");
+        }
+        // Under Wine the windows beneath learn that they are uncovered only once the X server
+        // has taken the hide, which a read of one screen pixel waits for; a second wait sees
+        // their repaint through.
+        ::GetPixel(screen.get(), area->left, area->top);
+        WaitUntilUncovered(Hwnd(), {area->left, area->top, area->right, area->bottom});
+        copy = m_areaSteps->Copy({screen.get(), 0, 0}, Hwnd(), *area);
+    }
+    LandSelection(std::move(copy));
 }
 
 void FrmMain::LandSelection(AreaCopy copy) {
@@ -573,6 +674,21 @@ void FrmMain::mnuClear_Click() {
     m_picBmp.SetPicture(Picture());
 }
 
+void FrmMain::mnuCopy_Click() {
+    const Picture picture = m_picBmp.GetPicture();
+    if (picture.Empty()) {
+        throw Failure(kNothingToCopy);
+    }
+    // The clipboard gets a bitmap of its own; the picture keeps its own.
+    UniqueBitmap copy = CopyBitmap(picture.Bitmap());
+    if (!copy) {
+        ThrowLastError(L"CreateCompatibleBitmap");
+    }
+    if (const ClipboardFailure failure = PutBitmapOnClipboard(Hwnd(), copy); failure.failedCall) {
+        throw Failure(CopyRefusal(failure));
+    }
+}
+
 namespace {
 
 // The Paint and wallpaper files are written as the save command writes a bitmap.
@@ -618,16 +734,24 @@ constexpr const char* kLanguageTargets[kLanguageLines] = {
     "mnuScroll",    "mnuView",      "mnuMspaint",     "mnuLanguage", "mnuChinese",
     "mnuEnglish",   "mnuDistrict",  "mnuhelp",        "mnuAbout",    "mnuHowto",
 };
+// The items added since, whose lines follow those, in the same order.
+constexpr const char* kOptionalLanguageTargets[kOptionalLanguageLines] = {"mnuRepeat", "mnuCopy"};
 
 }  // namespace
 
 void FrmMain::ApplyLanguageFile(const std::wstring& folder, const std::wstring& fileName) {
-    const std::array<std::wstring, kLanguageLines> lines = ReadLanguageFile(folder + fileName);
+    const std::array<std::wstring, kLanguageFileLines> lines = ReadLanguageFile(folder + fileName);
     std::wstring refused;
-    for (size_t i = 0; i < kLanguageLines; ++i) {
-        const char* target = kLanguageTargets[i];
+    for (size_t i = 0; i < kLanguageFileLines; ++i) {
+        const char* target =
+            i < kLanguageLines ? kLanguageTargets[i] : kOptionalLanguageTargets[i - kLanguageLines];
         bool taken = true;
-        if (std::strcmp(target, "FrmMain") == 0) {
+        if (i >= kLanguageLines) {
+            // A file written before these items has no line for them.
+            const std::wstring caption =
+                lines[i].empty() ? std::wstring(FindMenuEntry(target)->caption) : lines[i];
+            taken = SetMenuCaption(Menu(), MenuTable(), target, caption);
+        } else if (std::strcmp(target, "FrmMain") == 0) {
             taken = ::SetWindowTextW(Hwnd(), lines[i].c_str()) != FALSE;
         } else if (std::strcmp(target, "StatusBar1") == 0) {
             // The panel's tooltip repeats its text.
@@ -680,6 +804,11 @@ void FrmMain::RunCommand(UINT id) {
 
 template <typename Work>
 void FrmMain::Reporting(UINT id, Work&& work) {
+    struct Running {
+        bool& flag;
+        bool before;
+        ~Running() { flag = before; }
+    } running{m_commandRunning, std::exchange(m_commandRunning, true)};
     try {
         work();
     } catch (...) {
@@ -690,6 +819,9 @@ void FrmMain::Reporting(UINT id, Work&& work) {
 std::wstring FrmMain::CommandName(UINT id) const {
     // The built-in caption, not the one the menu shows: messages keep their built-in wording
     // after a language file, which may also have left the caption empty.
+    if (id == ids::kActiveWindowNow) {
+        return kActiveWindowNowName;
+    }
     const MenuEntry* entry = FindCommand(id);
     return entry != nullptr ? Widen(CommandDisplayName(Narrow(entry->caption))) : std::wstring();
 }
@@ -995,7 +1127,11 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             m_boxes.Show(Hwnd(), L"发生了意外错误，操作没有完成。", kMessageTitle,
                          MB_OK | MB_ICONWARNING);
             return 0;
+        case WM_HOTKEY:
+            OnHotkey(static_cast<UINT>(wParam));
+            return 0;
         case WM_DESTROY:
+            UnregisterHotkeys();
             ::PostQuitMessage(0);
             return 0;
         default:

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/controls.h"
 #include "area/free_area.h"
@@ -68,6 +69,25 @@ inline constexpr wchar_t kClipboardUnreadable[] =
 inline constexpr wchar_t kMagnifierNotStored[] =
     L"放大镜的开关没有保存到设置中，下次自由捕获时仍按原来的设置。";
 
+// Hotkeys that could not be registered (another program holds them), in status panel 1: said
+// once there rather than in a box at every start. Their names follow.
+inline constexpr wchar_t kHotkeysTaken[] = L"已被其他程序占用的热键：";
+// The capture of the window active when its hotkey is pressed, as a failure report names it.
+inline constexpr wchar_t kActiveWindowNowName[] = L"活动窗口";
+inline constexpr wchar_t kNoActiveWindow[] = L"没有处于活动状态的窗口可捕获。";
+// The repeat of the last free area.
+inline constexpr wchar_t kNoLastArea[] = L"还没有自由捕获过区域，没有可重复的区域。";
+inline constexpr wchar_t kLastAreaOffScreen[] = L"上次自由捕获的区域已不在任何显示器上。";
+// Copy: the picture in the view to the clipboard.
+inline constexpr wchar_t kNothingToCopy[] = L"还没有图片，没有可复制的内容。";
+// OpenClipboard, refused while another program holds the clipboard open:
+inline constexpr wchar_t kCopyClipboardHeld[] =
+    L"剪贴板正被其他程序占用，无法打开，图片没有复制到剪贴板上。";
+// OpenClipboard for another cause, or EmptyClipboard; the clipboard holds what it held:
+inline constexpr wchar_t kCopyClipboardRefused[] = L"剪贴板无法使用，图片没有复制到剪贴板上。";
+// SetClipboardData; the clipboard has been emptied already:
+inline constexpr wchar_t kCopyClipboardEmptied[] = L"剪贴板已清空，但没有接受图片。";
+
 // Design geometry, in twips.
 inline constexpr float kToolbarHeight = 360.0f;
 inline constexpr float kStatusPanelMinWidth = 2000.0f;
@@ -119,12 +139,19 @@ class FrmMain : public Window, private SelectionEvents {
     void mnuAtiveWindow_Click();
     void mnuTitleBar_Click();
     void mnuClient_Click();
+    // The rectangle of the last free area captured again from the screen, without arming, into
+    // the view and onto the clipboard as the free area lands.
+    void mnuRepeat_Click();
     // Image menu.
     void mnuMspaint_Click();
     void mnuChinese_Click();
     void mnuEnglish_Click();
+    // The picture in the view onto the clipboard.
+    void mnuCopy_Click();
     // Reads folder & fileName (joined as they are) and gives each of the 25 targets its line;
-    // missing lines give empty texts. A file that cannot be read changes nothing and throws
+    // missing lines give empty texts; the items added since take their optional lines after
+    // those, and keep their built-in captions where a file has none (or an empty one). A file
+    // that cannot be read changes nothing and throws
     // Failure naming it; a target that refuses its text keeps the old one, the others still
     // change, and a Failure names it afterwards.
     void ApplyLanguageFile(const std::wstring& folder, const std::wstring& fileName);
@@ -210,6 +237,13 @@ class FrmMain : public Window, private SelectionEvents {
   private:
     void CreateControls();
     void Form_Load();
+    // The hotkeys of the command table, registered for this window; those that another
+    // program holds are named in status panel 1.
+    void RegisterHotkeys();
+    void UnregisterHotkeys() noexcept;
+    void OnHotkey(UINT id);
+    // The window that is active now, as its visible frame shows it.
+    void CaptureActiveWindowNow();
     // The stored placement as a rectangle in pixels on the monitors there are now.
     [[nodiscard]] RECT StoredPlacement() const;
     void RestorePlacement();
@@ -268,6 +302,9 @@ class FrmMain : public Window, private SelectionEvents {
     // The session's end was held up for an unsaved capture.
     bool m_sessionEndBlocked = false;
     HACCEL m_accelerators = nullptr;
+    std::vector<UINT> m_hotkeys;  // registered, by id
+    // A command is running, perhaps waiting in one of its message boxes or dialogs.
+    bool m_commandRunning = false;
     HIMAGELIST m_imageList1 = nullptr;
     StartedProcess m_helpViewer;
     bool m_imageUnsaved = false;

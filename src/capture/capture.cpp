@@ -349,4 +349,14 @@ WindowHiddenForCapture::~WindowHiddenForCapture() {
     ::SetFocus(m_window);
 }
 
+Picture CaptureVisibleFrame(HWND window) {
+    RECT outer{};
+    ::GetWindowRect(window, &outer);
+    const RECT frame = VisibleFrameOf(window);
+    const Size size = ExtentOf({frame.left, frame.top, frame.right, frame.bottom});
+    // The whole window's context starts at the window rectangle's corner.
+    return CaptureWindowArea(window, false, frame.left - outer.left, frame.top - outer.top,
+                             size.width, size.height);
+}
+
 }  // namespace pw

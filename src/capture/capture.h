@@ -116,4 +116,7 @@ TransitionsSetter ReplaceTransitionsSetter(TransitionsSetter setter);
 // (its window rectangle before), as WindowHiddenForCapture waits for it.
 void WaitUntilUncovered(HWND window, const RECT& area, DWORD timeoutMs = 1000);
 
+// What a user sees of a top-level window (VisibleFrameOf), from its whole window's pixels.
+Picture CaptureVisibleFrame(HWND window);
+
 }  // namespace pw

@@ -31,6 +31,8 @@ inline constexpr wchar_t kSettingsKey[] = L"Software\\影雀(Pixelwren) v1.0";
 inline constexpr wchar_t kSettingsSection[] = L"Settings";
 // Whether the free-area capture shows its magnifier: "1" or "0"; missing means shown.
 inline constexpr wchar_t kMagnifierSetting[] = L"Magnifier";
+// The last free area captured, for its repeat: "left,top,right,bottom" in screen pixels.
+inline constexpr wchar_t kLastAreaSetting[] = L"LastArea";
 
 // Menu commands, as WM_COMMAND identifiers.
 inline constexpr unsigned kMnuOpen = 1101;
@@ -46,10 +48,14 @@ inline constexpr unsigned kMnuAtiveWindow = 1203;
 inline constexpr unsigned kMnuClient = 1204;
 inline constexpr unsigned kMnuTitleBar = 1205;
 inline constexpr unsigned kMnuScroll = 1206;
+inline constexpr unsigned kMnuRepeat = 1207;
 inline constexpr unsigned kMnuMspaint = 1301;
 inline constexpr unsigned kMnuChinese = 1302;
 inline constexpr unsigned kMnuEnglish = 1303;
+inline constexpr unsigned kMnuCopy = 1304;
 inline constexpr unsigned kMnuHowto = 1401;
 inline constexpr unsigned kMnuAbout = 1402;
+// The capture of the window active when its hotkey is pressed: a command no menu item runs.
+inline constexpr unsigned kActiveWindowNow = 1208;
 
 }  // namespace pw::ids

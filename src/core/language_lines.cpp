@@ -13,7 +13,7 @@ uint8_t ByteAt(std::span<const std::byte> bytes, size_t i) {
     return static_cast<uint8_t>(bytes[i]);
 }
 
-// Cuts a sequence of code units into at most kLanguageLines lines by the CR LF / lone CR
+// Cuts a sequence of code units into at most kLanguageFileLines lines by the CR LF / lone CR
 // rule. `unit(i)` gives the code unit at i; CR and LF are the same value in every encoding
 // here, and never occur inside a multi-unit character of ANSI code pages or UTF-8.
 template <typename Unit, typename Emit>
@@ -21,7 +21,7 @@ void SplitLines(size_t count, Unit unit, Emit emit) {
     size_t line = 0;
     size_t start = 0;
     size_t i = 0;
-    while (i < count && line < kLanguageLines) {
+    while (i < count && line < kLanguageFileLines) {
         if (unit(i) == u'\r') {
             emit(line++, start, i);
             i += (i + 1 < count && unit(i + 1) == u'\n') ? 2 : 1;
@@ -31,7 +31,7 @@ void SplitLines(size_t count, Unit unit, Emit emit) {
         }
     }
     // Text after the last line end is a line of its own, as long as there is any.
-    if (line < kLanguageLines && start < count) {
+    if (line < kLanguageFileLines && start < count) {
         emit(line, start, count);
     }
 }
@@ -154,9 +154,9 @@ size_t WholeCharactersIn(std::span<const std::byte> start, const AnsiCharacterBy
     return end;
 }
 
-std::array<std::u16string, kLanguageLines> ReadLanguageLines(std::span<const std::byte> file,
-                                                             const AnsiDecoder& decodeAnsi) {
-    std::array<std::u16string, kLanguageLines> lines;
+std::array<std::u16string, kLanguageFileLines> ReadLanguageLines(std::span<const std::byte> file,
+                                                                 const AnsiDecoder& decodeAnsi) {
+    std::array<std::u16string, kLanguageFileLines> lines;
     const DetectedEncoding detected = DetectEncoding(file);
     const std::span<const std::byte> text = file.subspan(detected.markBytes);
     const auto chars = reinterpret_cast<const char*>(text.data());

@@ -1,5 +1,6 @@
 // The line rules of a language file: its text decoded by the byte-order mark it starts with
-// (none means the system's ANSI code page), cut into lines, of which the first 25 count.
+// (none means the system's ANSI code page), cut into lines, of which the first 25 count, and
+// after them the optional lines of the captions that later versions added.
 #pragma once
 
 #include <array>
@@ -13,6 +14,9 @@
 namespace pw {
 
 inline constexpr size_t kLanguageLines = 25;
+// Lines after the 25th that a file may hold; a missing one is read as empty.
+inline constexpr size_t kOptionalLanguageLines = 2;
+inline constexpr size_t kLanguageFileLines = kLanguageLines + kOptionalLanguageLines;
 
 enum class TextEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
 
@@ -28,12 +32,12 @@ DetectedEncoding DetectEncoding(std::span<const std::byte> file);
 // Turns one line of ANSI bytes into UTF-16; the system's code page lives outside the core.
 using AnsiDecoder = std::function<std::u16string(std::string_view)>;
 
-// The first 25 lines of a language file as UTF-16 texts. CR LF and a lone CR end a line; a
-// lone LF stays in the text; nothing is trimmed. A file with fewer lines leaves the rest
-// empty, and lines after the 25th are never looked at. Malformed UTF-8 becomes U+FFFD, and
-// an odd last byte of a UTF-16 file is dropped.
-std::array<std::u16string, kLanguageLines> ReadLanguageLines(std::span<const std::byte> file,
-                                                             const AnsiDecoder& decodeAnsi);
+// The first 25 lines of a language file and the optional ones after them, as UTF-16 texts.
+// CR LF and a lone CR end a line; a lone LF stays in the text; nothing is trimmed. A file with
+// fewer lines leaves the rest empty, and lines after the last optional one are never looked
+// at. Malformed UTF-8 becomes U+FFFD, and an odd last byte of a UTF-16 file is dropped.
+std::array<std::u16string, kLanguageFileLines> ReadLanguageLines(std::span<const std::byte> file,
+                                                                 const AnsiDecoder& decodeAnsi);
 
 // How many bytes the character of the system's ANSI code page that starts with `lead` takes.
 using AnsiCharacterBytes = std::function<size_t(uint8_t)>;

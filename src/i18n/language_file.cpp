@@ -13,7 +13,7 @@ namespace pw {
 
 namespace {
 
-// What is read of a language file: 25 lines of any sensible length, a line of 65,536
+// What is read of a language file: its lines of any sensible length, a line of 65,536
 // characters and more among them. A longer file is read as if it ended here.
 constexpr DWORD kLanguageFileReadBytes = DWORD{16} << 20;
 
@@ -45,7 +45,7 @@ size_t BytesOfAnsiCharacter(uint8_t lead) {
 
 }  // namespace
 
-std::array<std::wstring, kLanguageLines> ReadLanguageFile(const std::wstring& path) {
+std::array<std::wstring, kLanguageFileLines> ReadLanguageFile(const std::wstring& path) {
     const HANDLE opened =
         ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -76,8 +76,8 @@ std::array<std::wstring, kLanguageLines> ReadLanguageFile(const std::wstring& pa
         bytes.resize(WholeCharactersIn(bytes, BytesOfAnsiCharacter));
     }
     const auto lines = ReadLanguageLines(bytes, DecodeAnsi);
-    std::array<std::wstring, kLanguageLines> texts;
-    for (size_t i = 0; i < kLanguageLines; ++i) {
+    std::array<std::wstring, kLanguageFileLines> texts;
+    for (size_t i = 0; i < kLanguageFileLines; ++i) {
         texts[i].assign(lines[i].begin(), lines[i].end());
     }
     return texts;

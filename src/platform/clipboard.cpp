@@ -50,6 +50,15 @@ void ClipboardSession::Close() {
     }
 }
 
+ClipboardFailure PutBitmapOnClipboard(HWND owner, UniqueBitmap& bitmap) {
+    ClipboardSession clipboard = ClipboardSession::Open(owner);
+    const wchar_t* failed = !clipboard                     ? L"OpenClipboard"
+                            : !clipboard.Empty()           ? L"EmptyClipboard"
+                            : !clipboard.SetBitmap(bitmap) ? L"SetClipboardData"
+                                                           : nullptr;
+    return {failed, failed != nullptr ? clipboard.Error() : 0};
+}
+
 UniqueBitmap CopyBitmap(HBITMAP source) {
     BITMAP info{};
     if (source == nullptr || ::GetObjectW(source, sizeof info, &info) == 0) {

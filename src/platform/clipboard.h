@@ -48,6 +48,18 @@ private:
     DWORD m_error = 0;
 };
 
+// What kept a bitmap off the clipboard: the call that failed (OpenClipboard, EmptyClipboard or
+// SetClipboardData) and its error; no call when the clipboard took it.
+struct ClipboardFailure {
+    const wchar_t* failedCall = nullptr;
+    DWORD error = 0;
+};
+
+// Empties the clipboard and hands it the bitmap as CF_BITMAP, with `owner` as its owner; while
+// another program holds the clipboard it asks again, as ClipboardSession::Open does. The bitmap
+// stays the caller's unless the clipboard took it.
+ClipboardFailure PutBitmapOnClipboard(HWND owner, UniqueBitmap& bitmap);
+
 // A copy of a bitmap that somebody else owns (the clipboard's, say), as a new bitmap
 // compatible with the screen; null when it cannot be made.
 UniqueBitmap CopyBitmap(HBITMAP source);

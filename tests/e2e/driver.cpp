@@ -663,6 +663,11 @@ int Run(const std::vector<std::wstring>& a) {
         }
         return 0;
     }
+    if (cmd == L"minimise" && need(1)) {
+        // As the caption's minimise button does.
+        return ::PostMessageW(ToHwnd(a[2]), WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0
+                                                                           : Fail("post failed");
+    }
     if (cmd == L"close" && need(1)) {
         ::PostMessageW(ToHwnd(a[2]), WM_CLOSE, 0, 0);
         return 0;

@@ -104,6 +104,15 @@ focus_desktop() {
   xdotool mousemove 1279 799
 }
 
+# Hotkeys reach the program wherever the X input focus is, but with every window minimised
+# no X window may have it: Wine's desktop window takes it, as a click on the empty desktop gives
+# it there.
+focus_wine_desktop() {
+  local desktop; desktop=$(xdotool search --name ' - Wine desktop$' | head -n1)
+  xdotool windowfocus "$desktop"
+  sleep 0.2
+}
+
 desktop_keys() {
   focus_desktop
   sleep 0.1

@@ -46,9 +46,10 @@ std::u16string Decode(std::string_view file) {
     return units;
 }
 
-// CR LF and a lone CR end a line, a lone LF stays in the text, only 25 lines count.
-std::array<std::u16string, pw::kLanguageLines> Split(const std::u16string& text) {
-    std::array<std::u16string, pw::kLanguageLines> lines;
+// CR LF and a lone CR end a line, a lone LF stays in the text, only the 25 lines and the
+// optional ones after them count.
+std::array<std::u16string, pw::kLanguageFileLines> Split(const std::u16string& text) {
+    std::array<std::u16string, pw::kLanguageFileLines> lines;
     size_t line = 0;
     for (size_t i = 0; i < text.size() && line < lines.size(); ++i) {
         if (text[i] != u'\r') {

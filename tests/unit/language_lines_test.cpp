@@ -42,17 +42,17 @@ std::vector<std::byte> Utf16(std::u16string_view text, bool little, bool mark) {
     return bytes;
 }
 
-std::array<std::u16string, kLanguageLines> Read(const std::vector<std::byte>& file) {
+std::array<std::u16string, kLanguageFileLines> Read(const std::vector<std::byte>& file) {
     return ReadLanguageLines(file, Latin1);
 }
 
 std::vector<std::u16string> Expect(std::initializer_list<std::u16string> given) {
     std::vector<std::u16string> lines(given);
-    lines.resize(kLanguageLines);
+    lines.resize(kLanguageFileLines);
     return lines;
 }
 
-std::vector<std::u16string> AsVector(const std::array<std::u16string, kLanguageLines>& lines) {
+std::vector<std::u16string> AsVector(const std::array<std::u16string, kLanguageFileLines>& lines) {
     return {lines.begin(), lines.end()};
 }
 
@@ -90,18 +90,19 @@ std::string Numbered(int count, const char* end) {
     return file;
 }
 
-TEST(LanguageLinesTest, OnlyTheFirstTwentyFiveLinesCount) {
-    for (const int count : {10, 25, 30}) {
+TEST(LanguageLinesTest, TheTwentyFiveLinesAndTheOptionalOnesAfterThemCount) {
+    // 25 lines and none of the optional ones, one of them, both, and more than both.
+    for (const int count : {10, 25, 26, 27, 30}) {
         SCOPED_TRACE(count);
         const auto lines = Read(Bytes(Numbered(count, "\r\n")));
-        for (int i = 0; i < 25; ++i) {
+        for (int i = 0; i < 27; ++i) {
             const std::string want = i < count ? "line " + std::to_string(i + 1) : "";
             EXPECT_EQ(lines[static_cast<size_t>(i)], Latin1(want)) << "line " << i + 1;
         }
     }
-    // A 26th line with no end of its own is not glued onto the 25th.
-    const auto lines = Read(Bytes(Numbered(25, "\r") + "extra"));
-    EXPECT_EQ(lines[24], u"line 25");
+    // A line after the last one read, with no end of its own, is not glued onto it.
+    const auto lines = Read(Bytes(Numbered(27, "\r") + "extra"));
+    EXPECT_EQ(lines[26], u"line 27");
 }
 
 TEST(LanguageLinesTest, EncodingsByByteOrderMark) {

@@ -7,6 +7,7 @@
 #include "core/ids.h"
 #include "capture/capture.h"
 #include "main_window_fixture.h"
+#include "platform/text.h"
 #include "support.h"
 
 namespace pw {
@@ -20,6 +21,10 @@ protected:
         ::GetClientRect(m_form.Hwnd(), &rect);
         ::MapWindowPoints(m_form.Hwnd(), HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
         return rect;
+    }
+    // What the system sends when a registered hotkey is pressed.
+    void PressHotkey(UINT id, UINT modifiers) {
+        ::SendMessageW(m_form.Hwnd(), WM_HOTKEY, id, MAKELPARAM(modifiers, VK_SNAPSHOT));
     }
 };
 
@@ -173,6 +178,72 @@ TEST_F(CommandsTest, FailingPlatformCallsAreReportedAndChangeNothing) {
     m_form.RunCommand(ids::kMnuTitleBar);
     EXPECT_EQ(m_boxes.Count(), 2u);
     EXPECT_TRUE(m_form.ImageUnsaved());
+}
+
+TEST_F(CommandsTest, HotkeysCaptureWhileTheWindowIsMinimised) {
+    ::ShowWindow(m_form.Hwnd(), SW_MINIMIZE);
+    test::PumpMessages(50);
+    // Print Screen: the whole screen, the window staying minimised.
+    PressHotkey(ids::kMnuScreen, 0);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(),
+              (Size{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}));
+    EXPECT_TRUE(::IsIconic(m_form.Hwnd()));
+    EXPECT_TRUE(::IsWindowVisible(m_form.Hwnd()));
+    // Alt+Print Screen: the window that is active then, at once.
+    test::PaintedWindow active(300, 200, 170, 110);
+    ::SetForegroundWindow(active.Hwnd());
+    test::PumpMessages(50);
+    ASSERT_EQ(::GetForegroundWindow(), active.Hwnd());
+    const RECT outer = active.WindowRect();
+    const RECT client = active.ClientRectOnScreen();
+    PressHotkey(ids::kActiveWindowNow, MOD_ALT);
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    const Picture& picture = m_form.PicBmp().GetPicture();
+    ASSERT_EQ(picture.SizeInPixels(), (Size{outer.right - outer.left, outer.bottom - outer.top}));
+    const test::Pixels pixels = test::ReadBitmap(picture.Bitmap());
+    for (const POINT at : {POINT{5, 5}, POINT{160, 100}}) {
+        EXPECT_EQ(pixels.At(client.left - outer.left + at.x, client.top - outer.top + at.y),
+                  active.ExpectedAt(at.x, at.y));
+    }
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    EXPECT_TRUE(::IsIconic(m_form.Hwnd()));
+}
+
+TEST_F(CommandsTest, CopyPutsThePictureOnTheClipboard) {
+    test::PutTextOnClipboard(L"before");
+    // Nothing to copy yet: said so, the clipboard as it was.
+    m_boxes.Answer(IDOK);
+    m_form.RunCommand(ids::kMnuCopy);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.Last().text.find(L"无法完成“复制”"), 0u) << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(kNothingToCopy), std::wstring::npos);
+    EXPECT_EQ(test::TextOnClipboard(), L"before");
+
+    m_form.PicBmp().SetPicture(test::PatternPicture(300, 200));
+    const HBITMAP shown = m_form.PicBmp().GetPicture().Bitmap();
+    const test::Pixels expected = test::ReadBitmap(shown);
+    {
+        // Another program holds the clipboard for longer than the copy asks again.
+        test::ClipboardHolder holder(2500);
+        ASSERT_TRUE(holder.Holding());
+        m_boxes.Answer(IDOK);
+        m_form.RunCommand(ids::kMnuCopy);
+        ASSERT_EQ(m_boxes.Count(), 2u);
+        const std::wstring& text = m_boxes.Last().text;
+        EXPECT_EQ(text.find(L"无法完成“复制”"), 0u) << Narrow(text);
+        EXPECT_NE(text.find(kCopyClipboardHeld), std::wstring::npos) << Narrow(text);
+        EXPECT_NE(text.find(L"OpenClipboard"), std::wstring::npos) << Narrow(text);
+    }
+    EXPECT_EQ(test::TextOnClipboard(), L"before");
+
+    m_form.RunCommand(ids::kMnuCopy);
+    EXPECT_EQ(m_boxes.Count(), 2u);
+    EXPECT_EQ(test::Differences(test::ClipboardPixels(), expected), 0);
+    EXPECT_EQ(::GetClipboardOwner(), m_form.Hwnd());
+    // The view keeps its picture, and copying is not saving nor capturing.
+    EXPECT_EQ(m_form.PicBmp().GetPicture().Bitmap(), shown);
+    EXPECT_EQ(test::Differences(test::ReadBitmap(shown), expected), 0);
+    EXPECT_FALSE(m_form.ImageUnsaved());
 }
 
 }  // namespace

@@ -767,5 +767,129 @@ TEST_F(FreeAreaCaptureTest, ZTurnsTheMagnifierOverAndTheNextWindowKeepsTheChoice
         << Narrow(m_boxes.Last().text);
 }
 
+TEST_F(FreeAreaCaptureTest, TheLastAreaIsCapturedAgainWithoutArmingOrTheWindow) {
+    const auto pressHotkey = [&](UINT id, UINT modifiers) {
+        ::SendMessageW(m_form.Hwnd(), WM_HOTKEY, id, MAKELPARAM(modifiers, VK_SNAPSHOT));
+    };
+    // The scene again, over the fixture's, as another program shows it: on a thread of its
+    // own that repaints what the main window uncovers while this one runs the repeat.
+    std::atomic<bool> sceneShown{false};
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        test::PaintedWindow scene(60, 60, 400, 300, false);
+        sceneShown = true;
+        while (!done) {
+            test::PumpMessages(10);
+        }
+    });
+    struct Join {
+        std::atomic<bool>& done;
+        std::thread& thread;
+        ~Join() {
+            done = true;
+            thread.join();
+        }
+    } join{done, other};
+    while (!sceneShown) {
+        ::Sleep(5);
+    }
+    const RECT area{100, 100, 300, 250};
+    const test::Pixels expected = test::ReadScreen(area);
+    const auto expectLanded = [&](FrmMain& form, const char* how) {
+        const Picture& picture = form.PicBmp().GetPicture();
+        ASSERT_EQ(picture.SizeInPixels(), (Size{200, 150})) << how;
+        EXPECT_EQ(test::Differences(test::ReadBitmap(picture.Bitmap()), expected), 0) << how;
+        EXPECT_EQ(test::Differences(test::ClipboardPixels(), expected), 0) << how;
+        EXPECT_TRUE(form.ImageUnsaved()) << how;
+    };
+
+    // Before any free area: said so, and nothing changes.
+    m_boxes.Answer(IDOK);
+    pressHotkey(ids::kMnuRepeat, MOD_SHIFT);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.Last().text.find(L"无法完成“重复上次自由捕获”"), 0u)
+        << Narrow(m_boxes.Last().text);
+    EXPECT_NE(m_boxes.Last().text.find(kNoLastArea), std::wstring::npos);
+    EXPECT_TRUE(m_form.PicBmp().GetPicture().Empty());
+    EXPECT_FALSE(m_form.ImageUnsaved());
+    EXPECT_EQ(test::TextOnClipboard(), L"before");
+
+    // Ctrl+Print Screen arms; the area that lands is kept in the settings.
+    pressHotkey(ids::kMnuDistrict, MOD_CONTROL);
+    ASSERT_TRUE(m_form.Snapshot().Shown());
+    test::PumpMessages(50);
+    Drag(100, 100, 300, 250);
+    ExpectIdle();
+    expectLanded(m_form, "dragged");
+    EXPECT_EQ(m_key.Value(L"LastArea"), L"100,100,300,250");
+
+    // Shift+Print Screen with the main window over the area now: the area as the screen shows
+    // it without the window, in the view and on the clipboard.
+    m_form.RunCommand(ids::kMnuClear);
+    test::PutTextOnClipboard(L"before");
+    ::SetWindowPos(m_form.Hwnd(), HWND_TOPMOST, 150, 120, 450, 400, 0);
+    test::PumpMessages(50);
+    ASSERT_GT(test::Differences(test::ReadScreen(area), expected), 1000);
+    pressHotkey(ids::kMnuRepeat, MOD_SHIFT);
+    EXPECT_EQ(m_boxes.Count(), 1u);
+    EXPECT_FALSE(m_form.Snapshot().Shown());
+    expectLanded(m_form, "repeated");
+    EXPECT_TRUE(::IsWindowVisible(m_form.Hwnd()));
+    ::SetWindowPos(m_form.Hwnd(), HWND_NOTOPMOST, 700, 250, 450, 400, 0);
+    test::PumpMessages(50);
+
+    // The next run reads it back; its window comes back where this one is, off the area.
+    for (const auto& [key, twips] : {std::pair{L"MainLeft", L"10500"},
+                                     {L"MainTop", L"3750"},
+                                     {L"MainWidth", L"6750"},
+                                     {L"MainHeight", L"6000"}}) {
+        m_key.Set(key, twips);
+    }
+    {
+        test::ScriptedMessageBoxes boxes;
+        FrmMain again(boxes, m_settings);
+        ASSERT_TRUE(again.Create());
+        test::PutTextOnClipboard(L"before");
+        again.RunCommand(ids::kMnuRepeat);
+        expectLanded(again, "after a restart");
+    }
+
+    // What cannot be captured again is said, and changes nothing.
+    m_form.PicBmp().SetPicture(test::SolidPicture(50, 40, RGB(1, 2, 3)));
+    const HBITMAP shown = m_form.PicBmp().GetPicture().Bitmap();
+    const struct {
+        const wchar_t* stored;
+        const wchar_t* says;
+    } refused[] = {
+        {L"-40000,-40000,-39000,-39000", kLastAreaOffScreen},
+        {L"garbage", kNoLastArea},
+        {L"100,100,300", kNoLastArea},
+        {L"300,100,100,250", kNoLastArea},   // no pixels
+        {L"0,0,2147483648,1", kNoLastArea},  // beyond 32 bits
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(Narrow(r.stored));
+        m_key.Set(L"LastArea", r.stored);
+        test::PutTextOnClipboard(L"before");
+        m_boxes.Answer(IDOK);
+        const size_t boxes = m_boxes.Count();
+        m_form.RunCommand(ids::kMnuRepeat);
+        ASSERT_EQ(m_boxes.Count(), boxes + 1);
+        EXPECT_NE(m_boxes.Last().text.find(r.says), std::wstring::npos)
+            << Narrow(m_boxes.Last().text);
+        EXPECT_EQ(m_form.PicBmp().GetPicture().Bitmap(), shown);
+        EXPECT_EQ(test::TextOnClipboard(), L"before");
+    }
+
+    // An area partly off the screen: what the screen shows of it.
+    const test::Pixels onScreen = test::ReadScreen({0, 0, 150, 110});
+    m_key.Set(L"LastArea", L"-50,-40,150,110");
+    m_form.RunCommand(ids::kMnuRepeat);
+    const Picture& cut = m_form.PicBmp().GetPicture();
+    ASSERT_EQ(cut.SizeInPixels(), (Size{150, 110}));
+    EXPECT_EQ(test::Differences(test::ReadBitmap(cut.Bitmap()), onScreen), 0);
+    ExpectIdle();
+}
+
 }  // namespace
 }  // namespace pw

@@ -101,28 +101,63 @@ std::vector<std::wstring> LinesOf(std::string bytes) {
     return lines;
 }
 
-// The menu item that each of lines 3 to 25 sets, in the file's own order (not the menu's).
-constexpr const char* kMenuOfLine[kLanguageLines] = {
-    nullptr,        nullptr,        "mnuFile",        "mnuOpen",     "mnusave",
-    "mnuWallpaper", "mnuClearWall", "mnuprint",       "mnuClear",    "mnuExit",
-    "mnuCapture",   "mnuScreen",    "mnuAtiveWindow", "mnuClient",   "mnuTitleBar",
-    "mnuScroll",    "mnuView",      "mnuMspaint",     "mnuLanguage", "mnuChinese",
-    "mnuEnglish",   "mnuDistrict",  "mnuhelp",        "mnuAbout",    "mnuHowto",
+// The menu item that each of lines 3 to 27 sets, in the file's own order (not the menu's),
+// with the shortcut the menu shows beside it whatever the language.
+struct LineTarget {
+    const char* name;
+    const wchar_t* shortcut;
 };
+constexpr LineTarget kMenuOfLine[kLanguageFileLines] = {
+    {nullptr, L""},
+    {nullptr, L""},
+    {"mnuFile", L""},
+    {"mnuOpen", L""},
+    {"mnusave", L"Ctrl+S"},
+    {"mnuWallpaper", L"Ctrl+W"},
+    {"mnuClearWall", L"Ctrl+C"},
+    {"mnuprint", L""},
+    {"mnuClear", L""},
+    {"mnuExit", L"Ctrl+Q"},
+    {"mnuCapture", L""},
+    {"mnuScreen", L"Print Screen"},
+    {"mnuAtiveWindow", L"Alt+Print Screen"},
+    {"mnuClient", L""},
+    {"mnuTitleBar", L""},
+    {"mnuScroll", L""},
+    {"mnuView", L""},
+    {"mnuMspaint", L""},
+    {"mnuLanguage", L""},
+    {"mnuChinese", L""},
+    {"mnuEnglish", L""},
+    {"mnuDistrict", L"Ctrl+Print Screen"},
+    {"mnuhelp", L""},
+    {"mnuAbout", L""},
+    {"mnuHowto", L""},
+    // The optional lines, and the captions their items keep where a file has none.
+    {"mnuRepeat", L"Shift+Print Screen"},
+    {"mnuCopy", L"Ctrl+Insert"},
+};
+const wchar_t* const kBuiltInOfOptionalLine[kOptionalLanguageLines] = {L"重复上次自由捕获(&R)",
+                                                                       L"复制(&C)"};
 
-// What the window must show for these 25 lines: each target its line, shortcuts kept.
-void ExpectTargetsCarry(const Shown& shown, const std::vector<std::wstring>& lines) {
-    ASSERT_EQ(lines.size(), kLanguageLines);
+// What the window must show for these lines (missing ones empty): each target its line,
+// shortcuts kept; an item of an optional line keeps its built-in caption for an empty one.
+void ExpectTargetsCarry(const Shown& shown, std::vector<std::wstring> lines) {
+    ASSERT_LE(lines.size(), kLanguageFileLines);
+    lines.resize(kLanguageFileLines);
     EXPECT_EQ(shown.title, lines[0]);
     EXPECT_EQ(shown.panel1, lines[1]);
     EXPECT_EQ(shown.panel1Tip, lines[1].substr(0, kTipChars - 1));
-    for (size_t i = 2; i < kLanguageLines; ++i) {
-        const char* name = kMenuOfLine[i];
+    for (size_t i = 2; i < kLanguageFileLines; ++i) {
+        const LineTarget& target = kMenuOfLine[i];
         std::wstring want = lines[i];
-        if (const BYTE key = FindMenuEntry(name)->shortcut.virtualKey; key != 0) {
-            want += L"\tCtrl+" + std::wstring(1, static_cast<wchar_t>(key));
+        if (i >= kLanguageLines && want.empty()) {
+            want = kBuiltInOfOptionalLine[i - kLanguageLines];
         }
-        EXPECT_EQ(MenuShows(shown, name), want) << name << " (line " << i + 1 << ")";
+        if (*target.shortcut != L'\0') {
+            want += L"\t" + std::wstring(target.shortcut);
+        }
+        EXPECT_EQ(MenuShows(shown, target.name), want) << target.name << " (line " << i + 1 << ")";
     }
 }
 
@@ -164,7 +199,9 @@ TEST_F(LanguageTest, ShippedFilesSetEveryTargetAndNothingElse) {
     const std::vector<std::wstring> chinese =
         LinesOf(ReadFileText(LanguageFile(kChineseLanguageFile)));
     EXPECT_EQ(chinese[24], L"帮助主题(H)");
-    for (size_t i = 2; i < kLanguageLines; ++i) {
+    ASSERT_EQ(english.size(), kLanguageFileLines);
+    ASSERT_EQ(chinese.size(), kLanguageFileLines);
+    for (size_t i = 2; i < kLanguageFileLines; ++i) {
         EXPECT_NE(english[i], chinese[i]) << i + 1;
         EXPECT_NE(english[i].find(L'&'), std::wstring::npos) << i + 1;
     }
@@ -177,13 +214,19 @@ TEST_F(LanguageTest, LinesGoToTheirTargetsInTheFilesOrder) {
         std::vector<std::wstring> lines;
     };
     std::string distinct;
+    std::string twentySeven;
     std::string thirty;
     std::string ten;
     std::vector<std::wstring> distinctLines;
+    std::vector<std::wstring> thirtyLines;
     std::vector<std::wstring> tenLines;
     for (int i = 1; i <= 30; ++i) {
         const std::string line = "Line " + std::to_string(i) + (i % 2 ? " &x" : "");
         thirty += line + "\r\n";
+        if (i <= 27) {
+            twentySeven += line + "\r\n";
+            thirtyLines.push_back(Widen(line));
+        }
         if (i <= 25) {
             distinct += line + "\r\n";
             distinctLines.push_back(Widen(line));
@@ -193,7 +236,6 @@ TEST_F(LanguageTest, LinesGoToTheirTargetsInTheFilesOrder) {
             tenLines.push_back(Widen(line));
         }
     }
-    tenLines.resize(kLanguageLines);
     std::string utf16 = "\xFF\xFE";
     for (const char16_t unit : std::u16string(u"  a \r\n \r\nb\nc")) {
         utf16 += static_cast<char>(unit & 0xFF);
@@ -201,16 +243,23 @@ TEST_F(LanguageTest, LinesGoToTheirTargetsInTheFilesOrder) {
     }
     // The lone LF goes to a menu caption: the status bar shows line breaks as spaces.
     std::vector<std::wstring> utf16Lines{L"  a ", L" ", L"b\nc"};
-    utf16Lines.resize(kLanguageLines);
     // Status panel 1 with more characters than a 16-bit length can count.
     std::vector<std::wstring> longLines = distinctLines;
     longLines[1] = std::wstring(70000, L'w') + L"!";
     const Case cases[] = {
-        {"25 distinct lines", distinct, distinctLines},
-        {"30 lines: the last five are ignored", thirty, distinctLines},
-        {"10 lines: the other targets go empty", ten, tenLines},
+        {"25 distinct lines: the items of the optional lines keep their own", distinct,
+         distinctLines},
+        {"30 lines: 26 and 27 for the items added since, the last three ignored", thirty,
+         thirtyLines},
+        {"10 lines: the other targets go empty, the added items keep their own", ten, tenLines},
+        {"an empty 26th line", distinct + "\r\nLine 27\r\n",
+         [&] {
+             auto lines = distinctLines;
+             lines.insert(lines.end(), {L"", L"Line 27"});
+             return lines;
+         }()},
         {"spaces kept, a lone LF stays, UTF-16 LE", utf16, utf16Lines},
-        {"25 lines, then more than 16 MiB", distinct + std::string(17 << 20, 'x'), distinctLines},
+        {"27 lines, then more than 16 MiB", twentySeven + std::string(17 << 20, 'x'), thirtyLines},
         {"a second line of 70,001 characters",
          "Line 1 &x\r\n" + Narrow(longLines[1]) + distinct.substr(distinct.find("\r\nLine 3")),
          longLines},
@@ -225,7 +274,7 @@ TEST_F(LanguageTest, LinesGoToTheirTargetsInTheFilesOrder) {
     // mnuDistrict, shown second in its menu, takes line 22.
     WriteFileText(LanguageFile(kEnglishLanguageFile), distinct);
     m_form.RunCommand(ids::kMnuEnglish);
-    EXPECT_EQ(MenuShows(ReadShown(m_form), "mnuDistrict"), L"Line 22");
+    EXPECT_EQ(MenuShows(ReadShown(m_form), "mnuDistrict"), L"Line 22\tCtrl+Print Screen");
 }
 
 TEST_F(LanguageTest, OfAFileOver16MiBItsStartIsReadUpToTheLastWholeCharacter) {
@@ -260,7 +309,7 @@ TEST_F(LanguageTest, OfAFileOver16MiBItsStartIsReadUpToTheLastWholeCharacter) {
         EXPECT_TRUE(lines[0] == c.line1)
             << lines[0].size() << " characters, not " << c.line1.size() << ", ending in "
             << Narrow(lines[0].substr(lines[0].size() - std::min<size_t>(lines[0].size(), 2)));
-        for (size_t i = 1; i < kLanguageLines; ++i) {
+        for (size_t i = 1; i < kLanguageFileLines; ++i) {
             EXPECT_EQ(lines[i], L"") << "line " << i + 1;
         }
     }

@@ -4,9 +4,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/frm_main.h"
@@ -425,6 +427,63 @@ TEST_F(LifecycleTest, StatusPanelsFollowTheWindowsWidth) {
         EXPECT_TRUE(::EqualRect(&tool.rect, &panel)) << outer;
         EXPECT_EQ(std::wstring(text), kWelcomeText);
     }
+}
+
+// Whether a program could register Print Screen with these modifiers now.
+bool PrintScreenFree(UINT modifiers) {
+    constexpr int kProbe = 0x7F00;
+    if (!::RegisterHotKey(nullptr, kProbe, modifiers, VK_SNAPSHOT)) {
+        return false;
+    }
+    ::UnregisterHotKey(nullptr, kProbe);
+    return true;
+}
+
+TEST_F(LifecycleTest, HotkeysHeldElsewhereAreNamedOnceAndTheOthersStillWork) {
+    // Another thread holds Ctrl+Print Screen, as another program would.
+    struct OtherHolder {
+        std::atomic<int> held{0};  // 1 held, -1 refused
+        std::atomic<bool> release{false};
+        std::thread thread{[this] {
+            held = ::RegisterHotKey(nullptr, 1, MOD_CONTROL, VK_SNAPSHOT) ? 1 : -1;
+            while (!release) {
+                ::Sleep(10);
+            }
+            ::UnregisterHotKey(nullptr, 1);
+        }};
+        void Release() {
+            release = true;
+            if (thread.joinable()) {
+                thread.join();
+            }
+        }
+        ~OtherHolder() { Release(); }
+    } other;
+    while (other.held == 0) {
+        ::Sleep(5);
+    }
+    ASSERT_EQ(other.held, 1);
+    const UINT others[] = {0, MOD_ALT, MOD_SHIFT};
+    {
+        const auto form = Start();
+        EXPECT_EQ(form->StatusBar1().PanelText(1),
+                  std::wstring(kHotkeysTaken) + L"Ctrl+Print Screen");
+        // The other three are the program's now.
+        for (const UINT modifiers : others) {
+            EXPECT_FALSE(PrintScreenFree(modifiers)) << modifiers;
+        }
+    }
+    // And given back when its window goes.
+    for (const UINT modifiers : others) {
+        EXPECT_TRUE(PrintScreenFree(modifiers)) << modifiers;
+    }
+    other.Release();
+    {
+        const auto form = Start();
+        EXPECT_EQ(form->StatusBar1().PanelText(1), kWelcomeText);
+        EXPECT_FALSE(PrintScreenFree(MOD_CONTROL));
+    }
+    EXPECT_EQ(m_boxes.Count(), 0u);
 }
 
 TEST_F(LifecycleTest, ProgramResourcesCarryIconAndManifest) {

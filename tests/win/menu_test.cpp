@@ -7,6 +7,7 @@
 #include "app/commands.h"
 #include "core/ids.h"
 #include "main_window_fixture.h"
+#include "platform/text.h"
 
 namespace pw {
 namespace {
@@ -34,20 +35,24 @@ const std::vector<Item>& ExpectedMenu() {
         {2, L"-", nullptr},
         {2, L"退出(&X)\tCtrl+Q", "mnuExit"},
         {1, L"捕获(&C)", "mnuCapture"},
-        {2, L"整个屏幕(&S)", "mnuScreen"},
-        {2, L"自由捕获(&D)", "mnuDistrict"},
+        {2, L"整个屏幕(&S)\tPrint Screen", "mnuScreen"},
+        {2, L"自由捕获(&D)\tCtrl+Print Screen", "mnuDistrict"},
         {2, L"-", nullptr},
-        {2, L"延时捕获(&A)", "mnuAtiveWindow"},
+        {2, L"延时捕获(&A)\tAlt+Print Screen", "mnuAtiveWindow"},
         {2, L"当前工作区(&C)", "mnuClient"},
         {2, L"-", nullptr},
         {2, L"当前窗口(&F)", "mnuTitleBar"},
         {2, L"滚动窗口(&S)", "mnuScroll", true},
+        {2, L"-", nullptr},
+        {2, L"重复上次自由捕获(&R)\tShift+Print Screen", "mnuRepeat"},
         {1, L"图像(&I)", "mnuView"},
         {2, L"用画图编辑", "mnuMspaint"},
         {2, L"-", nullptr},
         {2, L"选择语言(&L)", "mnuLanguage"},
         {3, L"简体中文(&C)", "mnuChinese"},
         {3, L"英语(&English)", "mnuEnglish"},
+        {2, L"-", nullptr},
+        {2, L"复制(&C)\tCtrl+Insert", "mnuCopy"},
         {1, L"帮助(&H)", "mnuhelp"},
         {2, L"帮助主题(H)", "mnuHowto"},
         {2, L"-", nullptr},
@@ -85,7 +90,7 @@ void Walk(HMENU menu, int level, std::vector<Found>& out) {
 class MenuTest : public test::MainWindowTest {};
 
 // The command id that Ctrl+key sends through the window's accelerators, or 0 for none.
-UINT CommandOfShortcut(const FrmMain& form, wchar_t key) {
+UINT CommandOfShortcut(const FrmMain& form, UINT key) {
     ACCEL table[32] = {};
     const int count = ::CopyAcceleratorTableW(form.Accelerators(), table, 32);
     for (int i = 0; i < count; ++i) {
@@ -115,14 +120,16 @@ TEST_F(MenuTest, MenuBarReadsBackAsDesigned) {
         EXPECT_NE(found[i].id, 0u);
         EXPECT_EQ(std::count(commandIds.begin(), commandIds.end(), found[i].id), 0);
         commandIds.push_back(found[i].id);
-        // The shortcut the menu shows beside an item is the one that chooses it, and no other
-        // Ctrl+letter does.
+        // The Ctrl shortcut the menu shows beside an item is the one that chooses it, and no
+        // other Ctrl+letter does. (The Print Screen hotkeys are the commands tests'.)
         const size_t tab = found[i].caption.find(L'\t');
-        if (tab != std::wstring::npos) {
-            const std::wstring shortcut = found[i].caption.substr(tab + 1);
-            ASSERT_EQ(shortcut.size(), 6u);
-            ASSERT_EQ(shortcut.substr(0, 5), L"Ctrl+");
-            EXPECT_EQ(CommandOfShortcut(m_form, shortcut[5]), found[i].id);
+        const std::wstring shortcut =
+            tab != std::wstring::npos ? found[i].caption.substr(tab + 1) : L"";
+        if (shortcut.substr(0, 5) == L"Ctrl+" && shortcut.find(L"Print") == std::wstring::npos) {
+            const std::wstring key = shortcut.substr(5);
+            ASSERT_TRUE(key.size() == 1 || key == L"Insert") << Narrow(shortcut);
+            EXPECT_EQ(CommandOfShortcut(m_form, key == L"Insert" ? VK_INSERT : key[0]),
+                      found[i].id);
         }
     }
     int shortcuts = 0;
@@ -203,7 +210,8 @@ TEST_F(MenuTest, ShortcutsReachTheirCommands) {
     m_key.Set(L"MainLeft", L"777");
     m_boxes.Answer(IDOK);
     m_boxes.Answer(IDOK);
-    for (const BYTE key : {'S', 'W', 'C', 'X', 'Q'}) {
+    m_boxes.Answer(IDOK);
+    for (const BYTE key : std::initializer_list<BYTE>{'S', 'W', 'C', 'X', VK_INSERT, 'Q'}) {
         MSG message{m_form.Hwnd(), WM_KEYDOWN, key, 1};
         ::TranslateAcceleratorW(m_form.Hwnd(), m_form.Accelerators(), &message);
     }
@@ -213,18 +221,19 @@ TEST_F(MenuTest, ShortcutsReachTheirCommands) {
     ::UnhookWindowsHookEx(hook);
     g_commands = nullptr;
 
-    // Ctrl+C is "clear wallpaper", not copy; Ctrl+X is nothing.
+    // Ctrl+C is "clear wallpaper", not copy, which is Ctrl+Insert; Ctrl+X is nothing.
     EXPECT_EQ(commands, (std::vector<UINT>{ids::kMnuSave, ids::kMnuWallpaper, ids::kMnuClearWall,
-                                           ids::kMnuExit}));
+                                           ids::kMnuCopy, ids::kMnuExit}));
     // Ctrl+Q ended the window at once, without storing the placement or asking.
     EXPECT_FALSE(::IsWindow(g_window));
     EXPECT_EQ(m_key.Value(L"MainLeft"), L"777");
     EXPECT_EQ(m_key.Value(L"MainWidth"), L"(missing)");
-    // The only boxes: with nothing captured, Ctrl+S and Ctrl+W say there is nothing to save
-    // or set as the wallpaper.
-    ASSERT_EQ(m_boxes.Count(), 2u);
+    // The only boxes: with nothing captured, Ctrl+S, Ctrl+W and Ctrl+Insert say there is
+    // nothing to save, set as the wallpaper or copy.
+    ASSERT_EQ(m_boxes.Count(), 3u);
     EXPECT_NE(m_boxes.History()[0].text.find(kNothingToSave), std::wstring::npos);
     EXPECT_NE(m_boxes.History()[1].text.find(L"还没有图片"), std::wstring::npos);
+    EXPECT_NE(m_boxes.History()[2].text.find(kNothingToCopy), std::wstring::npos);
 }
 
 }  // namespace
