@@ -4,6 +4,9 @@
 //   feedback pair / BitBlt     one erase-and-draw per mouse message, on a 1280x800 and on a
 //                              3840x2160 surface; it reads no screen pixels, so it should
 //                              cost a small fraction of one screen copy
+//   magnifier move / BitBlt    the magnifier following the pointer by one step: the snapshot's
+//                              pixels around it drawn at eight times and the window moved, on a
+//                              1280x800 and on a 3840x2160 snapshot; no screen read either
 //   landing / BitBlt           the area onto the clipboard and back into the view
 #include <windows.h>
 #include <commctrl.h>
@@ -19,6 +22,7 @@
 #include "core/ids.h"
 #include "area/feedback.h"
 #include "area/free_area.h"
+#include "area/magnifier.h"
 #include "platform/com.h"
 #include "platform/handles.h"
 
@@ -43,6 +47,28 @@ double FeedbackPair(HDC dc, int width, int height) {
     });
     pw::DrawSelectionFeedback(dc, shown);
     return pair;
+}
+
+// One step of the magnifier after the pointer, over a snapshot of this size.
+double MagnifierMove(HDC screen, int width, int height) {
+    pw::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
+    pw::UniqueDc dc(::CreateCompatibleDC(screen));
+    pw::SelectObjectGuard select(dc.get(), bitmap.get());
+    ::PatBlt(dc.get(), 0, 0, width, height, WHITENESS);
+    const pw::ScreenSource source{dc.get(), 0, 0};
+    pw::Magnifier magnifier;
+    int i = 0;
+    // Across the middle of the screen, whatever the snapshot's size: the window stays on it.
+    const int w = ::GetSystemMetrics(SM_CXSCREEN);
+    const int h = ::GetSystemMetrics(SM_CYSCREEN);
+    magnifier.Follow(nullptr, source, {w / 4, h / 4});
+    const double move = MedianMicroseconds(400, [&] {
+        ++i;
+        magnifier.Follow(nullptr, source, {w / 4 + (i % 64) * 3, h / 4 + (i % 48) * 2});
+        ::GdiFlush();
+    });
+    magnifier.Hide();
+    return move;
 }
 
 }  // namespace
@@ -73,6 +99,13 @@ int main() {
     pw::bench::Figure(("free area: feedback erase-and-draw pair " + size).c_str(), pairScreen, blit, "us", 0.0,
                       "full-screen BitBlt");
     pw::bench::Figure("free area: feedback erase-and-draw pair 3840x2160", pairLarge, blit, "us", 0.0,
+                      "full-screen BitBlt");
+
+    const double magnifierScreen = MagnifierMove(screen.get(), width, height);
+    const double magnifierLarge = MagnifierMove(screen.get(), 3840, 2160);
+    pw::bench::Figure(("free area: magnifier move " + size).c_str(), magnifierScreen, blit, "us",
+                      0.0, "full-screen BitBlt");
+    pw::bench::Figure("free area: magnifier move 3840x2160", magnifierLarge, blit, "us", 0.0,
                       "full-screen BitBlt");
 
     // Arming and landing on the real main window.

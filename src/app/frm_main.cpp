@@ -152,6 +152,20 @@ std::wstring CopyRefusal(const ClipboardFailure& failure) {
     return what + (L"\n\n" + DescribeFailedCall(call.c_str(), failure.error));
 }
 
+// Marks a command as running for as long as it lives, message boxes and dialogs included: a
+// hotkey that their loops dispatch meanwhile does nothing.
+class CommandRunning {
+public:
+    explicit CommandRunning(bool& flag) : m_flag(flag), m_before(std::exchange(flag, true)) {}
+    CommandRunning(const CommandRunning&) = delete;
+    CommandRunning& operator=(const CommandRunning&) = delete;
+    ~CommandRunning() { m_flag = m_before; }
+
+private:
+    bool& m_flag;
+    bool m_before;
+};
+
 template <typename T, typename S>
 T& Either(T* given, S& system) {
     return given != nullptr ? *given : static_cast<T&>(system);
@@ -326,6 +340,8 @@ void FrmMain::AskToSaveCapture(bool& cancel) {
 }
 
 bool FrmMain::Form_Unload() {
+    // A capture taken while the question is asked would go unasked about.
+    const CommandRunning running(m_commandRunning);
     bool cancel = false;
     // A store that cannot be written must not trap the user: it is reported, and the
     // question about an unsaved capture decides as on any close.
@@ -804,11 +820,7 @@ void FrmMain::RunCommand(UINT id) {
 
 template <typename Work>
 void FrmMain::Reporting(UINT id, Work&& work) {
-    struct Running {
-        bool& flag;
-        bool before;
-        ~Running() { flag = before; }
-    } running{m_commandRunning, std::exchange(m_commandRunning, true)};
+    const CommandRunning running(m_commandRunning);
     try {
         work();
     } catch (...) {
@@ -1123,10 +1135,12 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEHWHEEL:
             OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), true);
             return 0;
-        case kReportEscapedException:
+        case kReportEscapedException: {
+            const CommandRunning running(m_commandRunning);
             m_boxes.Show(Hwnd(), L"发生了意外错误，操作没有完成。", kMessageTitle,
                          MB_OK | MB_ICONWARNING);
             return 0;
+        }
         case WM_HOTKEY:
             OnHotkey(static_cast<UINT>(wParam));
             return 0;

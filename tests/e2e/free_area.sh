@@ -2,9 +2,12 @@
 # the real mouse picks an area, and the area lands in the view and on the X clipboard with the
 # pixels the screen showed before arming. Esc, Alt+F4 on the snapshot and a click without a
 # drag change nothing, and no case leaves a mark on the screen outside Pixelwren's window.
+# The arrows place the corners to the pixel and Enter ends the drag, the magnifier over the
+# area never reaches the copy, Z hides it for later captures too, and Alt snaps the corners
+# onto a window's edges.
 source "$(dirname "$0")/lib.sh"
 
-readonly CMD_DISTRICT=1202 SNAPSHOT_CLASS=PixelwrenSnapshot
+readonly CMD_DISTRICT=1202 SNAPSHOT_CLASS=PixelwrenSnapshot MAGNIFIER_CLASS=PixelwrenMagnifier
 readonly W=$PIXELWREN_SCREEN_WIDTH H=$PIXELWREN_SCREEN_HEIGHT
 
 step "a two-colour backdrop, Pixelwren at the right, away from the area"
@@ -19,13 +22,18 @@ PICBMP=$(child_of $ID_PICBMP)
 
 screen_to() { import -window root "$1"; }
 # The screen now against a screenshot, both with Pixelwren's window as it was before arming
-# blacked out.
+# blacked out, and the magnifier where it is shown now.
 outside_main_differs() {
-  local l t r b
+  local l t r b magnifier masks
   read -r l t r b <<<"$MAIN_RECT"
+  masks="rectangle $l,$t $((r - 1)),$((b - 1))"
+  if magnifier=$(drv wait-window $MAGNIFIER_CLASS 0 2>/dev/null); then
+    read -r l t r b < <(rect_of "$magnifier")
+    masks+=" rectangle $l,$t $((r - 1)),$((b - 1))"
+  fi
   screen_to "$SCRATCH/now.png"
   for f in "$1" "$SCRATCH/now.png"; do
-    convert "$f" -fill black -draw "rectangle $l,$t $((r - 1)),$((b - 1))" "$f.masked.png"
+    convert "$f" -fill black -draw "$masks" "$f.masked.png"
   done
   compare -metric AE "$1.masked.png" "$SCRATCH/now.png.masked.png" null: 2>&1 || true
 }
@@ -126,4 +134,59 @@ arm
 click_at 220 180
 landed "click"
 unchanged "click"
+
+step "the arrows place both corners to the pixel and Enter ends the drag, up and to the left"
+arm
+xdotool mousemove 298 240; sleep 0.15
+xdotool key Right Right shift+Down; sleep 0.2  # (300,250)
+xdotool mousedown 1; sleep 0.15
+for p in "250 200" "180 150" "101 110"; do
+  xdotool mousemove $p; sleep 0.12
+done
+xdotool key Left shift+Up; sleep 0.2  # (100,100)
+# The magnifier lies below and right of the pointer: over the area, on the screen.
+MAGNIFIER=$(drv wait-window $MAGNIFIER_CLASS 3000) || fail "arrows: no magnifier during the drag"
+read -r ml mt mr mb < <(rect_of "$MAGNIFIER")
+((ml > 100 && mt > 100 && ml < 300 && mt < 250)) || fail "arrows: the magnifier at $ml,$mt is not over the area"
+xdotool key Return; sleep 0.3
+xdotool mousemove 400 400; sleep 0.1
+xdotool mouseup 1
+landed "arrows and Enter"
+check_capture "arrows and Enter" 100 100
+expect_eq "$(drv state "$MAGNIFIER")" hidden "arrows: the magnifier after the capture"
+
+step "Z hides the magnifier, and it stays hidden at the next arming"
+arm
+xdotool mousemove 400 400; sleep 0.15
+drv wait-window $MAGNIFIER_CLASS 3000 >/dev/null || fail "Z: no magnifier before Z"
+xdotool key z; sleep 0.2
+expect_eq "$(drv state "$MAGNIFIER")" hidden "Z: the magnifier after Z"
+xdotool key Escape
+landed "Z then Esc"
+expect_eq "$(stored Magnifier)" 0 "Z: the stored choice"
+arm
+xdotool mousemove 420 420; sleep 0.3
+expect_eq "$(drv state "$MAGNIFIER")" hidden "Z: the magnifier at the next arming"
+xdotool key z; sleep 0.2
+drv wait-window $MAGNIFIER_CLASS 3000 >/dev/null || fail "Z: no magnifier after the second Z"
+xdotool key Escape
+landed "Z again then Esc"
+expect_eq "$(stored Magnifier)" 1 "Z: the stored choice after the second Z"
+
+step "Alt snaps both corners onto the edges of the orange window, 4 pixels inside them"
+arm
+xdotool mousemove 154 134; sleep 0.15
+xdotool keydown alt; sleep 0.15
+xdotool mousemove 155 135; sleep 0.15
+xdotool mousedown 1; sleep 0.15
+for p in "200 170" "246 206"; do
+  xdotool mousemove $p; sleep 0.12
+done
+xdotool mouseup 1; sleep 0.2
+xdotool keyup alt
+landed "Alt"
+convert "$SCRATCH/before.png" -crop "100x80+150+130" +repage "$SCRATCH/orange.png"
+drv wait-size "$PICBMP" 100 80 5000 || fail "Alt: the picture is not the orange window's 100x80"
+clipboard_to "$SCRATCH/clip.png" || fail "Alt: no bitmap on the clipboard"
+expect_eq "$(differ "$SCRATCH/clip.png" "$SCRATCH/orange.png")" 0 "Alt: clipboard pixels that differ from the window"
 echo PASS

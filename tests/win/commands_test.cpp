@@ -209,6 +209,32 @@ TEST_F(CommandsTest, HotkeysCaptureWhileTheWindowIsMinimised) {
     EXPECT_TRUE(::IsIconic(m_form.Hwnd()));
 }
 
+TEST_F(CommandsTest, AHotkeyPressedWhileAMessageIsUpDoesNothing) {
+    PressHotkey(ids::kMnuScreen, 0);
+    const HBITMAP captured = m_form.PicBmp().GetPicture().Bitmap();
+    ASSERT_NE(captured, nullptr);
+    const auto pressedWhileAsked = [&] {
+        m_boxes.WhileAsked([&] { PressHotkey(ids::kMnuScreen, 0); });
+    };
+    // The question about the unsaved capture at a close, cancelled: a capture taken meanwhile
+    // would be closed unasked at the next.
+    pressedWhileAsked();
+    m_boxes.Answer(IDCANCEL);
+    ::SendMessageW(m_form.Hwnd(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().Bitmap(), captured);
+    // A command's failure report: repeat with no area kept.
+    pressedWhileAsked();
+    m_boxes.Answer(IDOK);
+    m_form.RunCommand(ids::kMnuRepeat);
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_NE(m_boxes.Last().text.find(kNoLastArea), std::wstring::npos);
+    EXPECT_EQ(m_form.PicBmp().GetPicture().Bitmap(), captured);
+    // Once the boxes are gone it works again.
+    PressHotkey(ids::kMnuScreen, 0);
+    EXPECT_NE(m_form.PicBmp().GetPicture().Bitmap(), captured);
+}
+
 TEST_F(CommandsTest, CopyPutsThePictureOnTheClipboard) {
     test::PutTextOnClipboard(L"before");
     // Nothing to copy yet: said so, the clipboard as it was.

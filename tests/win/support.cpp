@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwchar>
 #include <iterator>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -162,6 +163,9 @@ ScriptedMessageBoxes::~ScriptedMessageBoxes() {
 int ScriptedMessageBoxes::Show(HWND owner, const std::wstring& text, const std::wstring& title,
                                UINT style) {
     m_asked.push_back({owner, text, title, style});
+    if (const std::function<void()> act = std::exchange(m_whileAsked, nullptr)) {
+        act();
+    }
     if (m_answers.empty()) {
         ADD_FAILURE() << "a message box the test did not expect: " << Narrow(text);
         return IDCANCEL;

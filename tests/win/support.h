@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -79,6 +80,8 @@ public:
     ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
     ~ScriptedMessageBoxes() override;
     void Answer(int button) { m_answers.push_back(button); }
+    // Runs `act` while the next box is up, as a user acting in the meantime would.
+    void WhileAsked(std::function<void()> act) { m_whileAsked = std::move(act); }
     int Show(HWND owner, const std::wstring& text, const std::wstring& title, UINT style) override;
     [[nodiscard]] const std::vector<Asked>& History() const { return m_asked; }
     [[nodiscard]] size_t Count() const { return m_asked.size(); }
@@ -87,6 +90,7 @@ public:
 private:
     std::deque<int> m_answers;
     std::vector<Asked> m_asked;
+    std::function<void()> m_whileAsked;
 };
 
 // A picture of a freshly made bitmap of the given size, filled with one colour.
