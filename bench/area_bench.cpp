@@ -49,25 +49,32 @@ double FeedbackPair(HDC dc, int width, int height) {
     return pair;
 }
 
-// One step of the magnifier after the pointer, over a snapshot of this size.
+// One step of the magnifier after the pointer, over a snapshot of this size shown on a window
+// over the screen, as the snapshot window shows it.
 double MagnifierMove(HDC screen, int width, int height) {
     pw::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
     pw::UniqueDc dc(::CreateCompatibleDC(screen));
     pw::SelectObjectGuard select(dc.get(), bitmap.get());
     ::PatBlt(dc.get(), 0, 0, width, height, WHITENESS);
     const pw::ScreenSource source{dc.get(), 0, 0};
-    pw::Magnifier magnifier;
-    int i = 0;
-    // Across the middle of the screen, whatever the snapshot's size: the window stays on it.
     const int w = ::GetSystemMetrics(SM_CXSCREEN);
     const int h = ::GetSystemMetrics(SM_CYSCREEN);
-    magnifier.Follow(nullptr, source, {w / 4, h / 4});
+    const HWND surface = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"",
+                                           WS_POPUP | WS_VISIBLE, 0, 0, w, h, nullptr, nullptr,
+                                           nullptr, nullptr);
+    Pump();
+    pw::Magnifier magnifier;
+    magnifier.SetWorkAreas({{0, 0, w, h}});
+    int i = 0;
+    magnifier.Follow(surface, source, {w / 4, h / 4});
     const double move = MedianMicroseconds(400, [&] {
         ++i;
-        magnifier.Follow(nullptr, source, {w / 4 + (i % 64) * 3, h / 4 + (i % 48) * 2});
+        magnifier.Follow(surface, source, {w / 4 + (i % 64) * 3, h / 4 + (i % 48) * 2});
         ::GdiFlush();
     });
-    magnifier.Hide();
+    magnifier.Reset();
+    ::DestroyWindow(surface);
+    Pump();
     return move;
 }
 

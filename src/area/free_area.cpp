@@ -13,6 +13,7 @@
 #include "core/selection.h"
 #include "platform/clipboard.h"
 #include "platform/failure.h"
+#include "platform/monitors.h"
 #include "platform/system_library.h"
 
 namespace pw {
@@ -324,11 +325,16 @@ void SnapshotWindow::Show(ScreenSnapshot snapshot, HWND program) {
     ::GetCursorPos(&m_cursor);
     m_trail.clear();
     m_snapHeld = (::GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
+    std::vector<Rect> workAreas;
+    for (const MonitorArea& monitor : SystemMonitorLayout().Monitors()) {
+        workAreas.push_back(monitor.work);
+    }
+    m_magnifier.SetWorkAreas(std::move(workAreas));
     Pointing(Aim(m_cursor));
 }
 
 void SnapshotWindow::Hide() noexcept {
-    m_magnifier.Hide();
+    m_magnifier.Reset();
     if (Hwnd() != nullptr) {
         if (::GetCapture() == Hwnd()) {
             ::ReleaseCapture();
@@ -370,7 +376,7 @@ POINT SnapshotWindow::Aim(POINT cursor) {
 
 HWND SnapshotWindow::WindowBeneath(POINT at) const {
     // Top-level windows from the one just below the snapshot downwards: the first that shows
-    // at that point. The magnifier lies above the snapshot, out of the walk.
+    // at that point.
     for (HWND window = ::GetWindow(Hwnd(), GW_HWNDNEXT); window != nullptr;
          window = ::GetWindow(window, GW_HWNDNEXT)) {
         if (m_program != nullptr &&
@@ -394,10 +400,9 @@ void SnapshotWindow::Pointing(POINT at) {
     if (!m_magnifierOn || !Shown()) {
         return;
     }
+    // During the drag no feedback is drawn at this moment: the magnifier's old place shows
+    // the snapshot again, and a frame drawn over its new one is erased over the same image.
     m_magnifier.Follow(Hwnd(), Source(), at);
-    // What the magnifier uncovered shows the snapshot again now, also during the drag, which
-    // dispatches no paint: at this moment no feedback is drawn on it.
-    ::UpdateWindow(Hwnd());
 }
 
 void SnapshotWindow::ToggleMagnifier() {
@@ -405,8 +410,7 @@ void SnapshotWindow::ToggleMagnifier() {
     if (m_magnifierOn) {
         Pointing(m_pointing);
     } else {
-        m_magnifier.Hide();
-        ::UpdateWindow(Hwnd());
+        m_magnifier.Hide(Hwnd(), Source());
     }
 }
 
@@ -439,6 +443,7 @@ void SnapshotWindow::PaintContent(HDC dc, const RECT& dirty) {
     if (m_memory) {
         ::BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
                  m_memory.get(), dirty.left, dirty.top, SRCCOPY);
+        m_magnifier.Paint(dc, Source());
     }
 }
 

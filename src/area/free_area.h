@@ -173,7 +173,8 @@ public:
     // Whether the magnifier is shown while armed and dragging; Z turns it over.
     void SetMagnifierOn(bool on) { m_magnifierOn = on; }
     [[nodiscard]] bool MagnifierOn() const { return m_magnifierOn; }
-    [[nodiscard]] const Magnifier& MagnifierWindow() const { return m_magnifier; }
+    // Where the magnifier is drawn, in screen pixels, while it is.
+    [[nodiscard]] std::optional<RECT> MagnifierPlace() const { return m_magnifier.Place(); }
 
     POINT Track(POINT reported) override;
     POINT Nudge(int dx, int dy) override;

@@ -4,17 +4,16 @@
 #include <string>
 
 #include "area/free_area.h"
-#include "core/ids.h"
 
 namespace pw {
 
 namespace {
 
-constexpr DWORD kStyle = WS_POPUP | WS_BORDER;
-constexpr DWORD kExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
-// Where the crosshair's lines run: through the middle of the pointer's square.
+// Where the crosshair's lines run in the magnified square: through the middle of the
+// pointer's square.
 constexpr int kCentre = kMagnifierRadius * kMagnifierZoom;
 constexpr int kMiddle = kCentre + kMagnifierZoom / 2;
+constexpr COLORREF kFrame = RGB(0, 0, 0);
 constexpr COLORREF kCaptionBack = RGB(32, 32, 32);
 constexpr COLORREF kCaptionText = RGB(255, 255, 255);
 // What the magnified square shows beyond the snapshot's edges.
@@ -26,83 +25,161 @@ void Fill(HDC dc, const RECT& rect, COLORREF colour) {
     ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 }
 
+// The snapshot's size: the bitmap selected into its context.
+SIZE SourceSize(const ScreenSource& source) {
+    BITMAP bitmap{};
+    if (source.dc == nullptr ||
+        ::GetObjectW(::GetCurrentObject(source.dc, OBJ_BITMAP), sizeof bitmap, &bitmap) == 0) {
+        return {0, 0};
+    }
+    return {bitmap.bmWidth, bitmap.bmHeight};
+}
+
+// Copies a rectangle of the screen's pixels (screen coordinates) from the snapshot to a
+// context at `to`.
+void CopySnapshot(HDC dc, POINT to, const RECT& screen, const ScreenSource& source) {
+    ::BitBlt(dc, to.x, to.y, screen.right - screen.left, screen.bottom - screen.top, source.dc,
+             screen.left - source.originX, screen.top - source.originY, SRCCOPY);
+}
+
+void FreeSelected(UniqueDc& dc, UniqueBitmap& bitmap, HGDIOBJ& previous) noexcept {
+    if (dc && previous != nullptr && previous != HGDI_ERROR) {
+        ::SelectObject(dc.get(), previous);
+    }
+    previous = nullptr;
+    dc.reset();
+    bitmap.reset();
+}
+
+bool MakeSelected(HDC like, int width, int height, UniqueDc& dc, UniqueBitmap& bitmap,
+                  HGDIOBJ& previous) {
+    dc.reset(::CreateCompatibleDC(like));
+    bitmap.reset(::CreateCompatibleBitmap(like, width, height));
+    if (dc && bitmap) {
+        previous = ::SelectObject(dc.get(), bitmap.get());
+        if (previous != nullptr && previous != HGDI_ERROR) {
+            return true;
+        }
+    }
+    FreeSelected(dc, bitmap, previous);
+    return false;
+}
+
 }  // namespace
 
-Magnifier::~Magnifier() {
-    FreeImage();
+bool Magnifier::MakeImages(HDC window) {
+    if (m_image) {
+        return true;
+    }
+    // Two places of the magnifier that overlap fit in twice its size.
+    if (MakeSelected(window, kWidth, kHeight, m_image, m_imageBitmap, m_imagePrevious) &&
+        MakeSelected(window, 2 * kWidth, 2 * kHeight, m_scratch, m_scratchBitmap,
+                     m_scratchPrevious)) {
+        return true;
+    }
+    Reset();
+    return false;
 }
 
-bool Magnifier::Create(HWND owner) {
-    ClassSpec windowClass{ids::kMagnifierWindowClass};
-    windowClass.cursor = ::LoadCursorW(nullptr, IDC_CROSS);
-    RECT outer{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-    m_outer = {outer.right - outer.left, outer.bottom - outer.top};
-    CreateSpec spec;
-    spec.exStyle = kExStyle;
-    spec.style = kStyle;
-    spec.x = 0;
-    spec.y = 0;
-    spec.width = m_outer.cx;
-    spec.height = m_outer.cy;
-    // Owned by the snapshot window: an owned window always lies above its owner.
-    spec.parent = owner;
-    return CreateOf(windowClass, spec);
+Rect Magnifier::WorkAreaAt(POINT at, const ScreenSource& source) const {
+    const Rect* nearest = nullptr;
+    int64_t nearestDistance = 0;
+    for (const Rect& area : m_workAreas) {
+        const int64_t dx = at.x < area.left ? int64_t{area.left} - at.x
+                           : at.x >= area.right ? int64_t{at.x} - area.right + 1
+                                                : 0;
+        const int64_t dy = at.y < area.top ? int64_t{area.top} - at.y
+                           : at.y >= area.bottom ? int64_t{at.y} - area.bottom + 1
+                                                 : 0;
+        const int64_t distance = dx * dx + dy * dy;
+        if (nearest == nullptr || distance < nearestDistance) {
+            nearest = &area;
+            nearestDistance = distance;
+        }
+    }
+    if (nearest != nullptr) {
+        return *nearest;
+    }
+    const SIZE size = SourceSize(source);
+    return {source.originX, source.originY, source.originX + static_cast<int32_t>(size.cx),
+            source.originY + static_cast<int32_t>(size.cy)};
 }
 
-void Magnifier::Follow(HWND owner, const ScreenSource& source, POINT at) {
-    if (Hwnd() == nullptr && !Create(owner)) {
+void Magnifier::Follow(HWND window, const ScreenSource& source, POINT at) {
+    WindowDc dc = WindowDc::ForClient(window);
+    if (!dc || !MakeImages(dc.get())) {
         return;
     }
-    if (!m_image) {
-        WindowDc window = WindowDc::ForClient(Hwnd());
-        m_image.reset(::CreateCompatibleDC(window.get()));
-        m_bitmap.reset(::CreateCompatibleBitmap(window.get(), kClientWidth, kClientHeight));
-        if (!m_image || !m_bitmap) {
-            FreeImage();
-            return;
-        }
-        m_previous = ::SelectObject(m_image.get(), m_bitmap.get());
-    }
     Render(source, at);
-
-    Rect area{at.x - kClientWidth, at.y - kClientHeight, at.x + kClientWidth, at.y + kClientHeight};
-    MONITORINFO monitor{sizeof monitor};
-    if (::GetMonitorInfoW(::MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) {
-        area = {monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right,
-                monitor.rcWork.bottom};
+    const Point origin =
+        MagnifierOrigin({at.x, at.y}, {kWidth, kHeight}, WorkAreaAt(at, source), kMagnifierGap);
+    const RECT place{origin.x, origin.y, origin.x + kWidth, origin.y + kHeight};
+    // Client coordinates of the window are the snapshot's.
+    ::SetViewportOrgEx(dc.get(), -source.originX, -source.originY, nullptr);
+    RECT both{};
+    if (m_place && ::IntersectRect(&both, &*m_place, &place)) {
+        // The old place and the new overlap: both are composed first and shown at once, so
+        // that no part of the magnifier flickers back to the snapshot between them.
+        ::UnionRect(&both, &*m_place, &place);
+        CopySnapshot(m_scratch.get(), {0, 0}, both, source);
+        ::BitBlt(m_scratch.get(), place.left - both.left, place.top - both.top, kWidth, kHeight,
+                 m_image.get(), 0, 0, SRCCOPY);
+        ::BitBlt(dc.get(), both.left, both.top, both.right - both.left, both.bottom - both.top,
+                 m_scratch.get(), 0, 0, SRCCOPY);
+    } else {
+        if (m_place) {
+            CopySnapshot(dc.get(), {m_place->left, m_place->top}, *m_place, source);
+        }
+        ::BitBlt(dc.get(), place.left, place.top, kWidth, kHeight, m_image.get(), 0, 0, SRCCOPY);
     }
-    const Point place =
-        MagnifierOrigin({at.x, at.y}, {m_outer.cx, m_outer.cy}, area, kMagnifierGap);
-    ::SetWindowPos(Hwnd(), HWND_TOPMOST, place.x, place.y, m_outer.cx, m_outer.cy,
-                   SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    WindowDc window = WindowDc::ForClient(Hwnd());
-    ::BitBlt(window.get(), 0, 0, kClientWidth, kClientHeight, m_image.get(), 0, 0, SRCCOPY);
+    m_place = place;
+}
+
+void Magnifier::Hide(HWND window, const ScreenSource& source) noexcept {
+    if (!m_place) {
+        return;
+    }
+    WindowDc dc = WindowDc::ForClient(window);
+    if (dc) {
+        ::SetViewportOrgEx(dc.get(), -source.originX, -source.originY, nullptr);
+        CopySnapshot(dc.get(), {m_place->left, m_place->top}, *m_place, source);
+    }
+    m_place.reset();
+}
+
+void Magnifier::Paint(HDC dc, const ScreenSource& source) const {
+    if (m_place && m_image) {
+        ::BitBlt(dc, m_place->left - source.originX, m_place->top - source.originY, kWidth,
+                 kHeight, m_image.get(), 0, 0, SRCCOPY);
+    }
+}
+
+void Magnifier::Reset() noexcept {
+    m_place.reset();
+    FreeSelected(m_image, m_imageBitmap, m_imagePrevious);
+    FreeSelected(m_scratch, m_scratchBitmap, m_scratchPrevious);
 }
 
 void Magnifier::Render(const ScreenSource& source, POINT at) {
     const HDC dc = m_image.get();
-    const RECT zoom{0, 0, kZoomSide, kZoomSide};
-    Fill(dc, zoom, kBeyond);
+    Fill(dc, {0, 0, kWidth, kHeight}, kFrame);
+    // The magnified square starts inside the frame.
+    ::SetViewportOrgEx(dc, 1, 1, nullptr);
+    Fill(dc, {0, 0, kZoomSide, kZoomSide}, kBeyond);
     // The square around the pointer, as far as the snapshot reaches.
-    BITMAP snapshot{};
-    const auto bitmap = static_cast<HBITMAP>(::GetCurrentObject(source.dc, OBJ_BITMAP));
-    if (source.dc != nullptr && ::GetObjectW(bitmap, sizeof snapshot, &snapshot) != 0) {
-        const int left = at.x - kMagnifierRadius;
-        const int top = at.y - kMagnifierRadius;
-        const int x0 = std::max(left, source.originX);
-        const int y0 = std::max(top, source.originY);
-        const int x1 =
-            std::min(left + kMagnifierSpan, source.originX + static_cast<int>(snapshot.bmWidth));
-        const int y1 =
-            std::min(top + kMagnifierSpan, source.originY + static_cast<int>(snapshot.bmHeight));
-        if (x0 < x1 && y0 < y1) {
-            // Each source pixel becomes a square of whole pixels, nothing blended.
-            ::SetStretchBltMode(dc, COLORONCOLOR);
-            ::StretchBlt(dc, (x0 - left) * kMagnifierZoom, (y0 - top) * kMagnifierZoom,
-                         (x1 - x0) * kMagnifierZoom, (y1 - y0) * kMagnifierZoom, source.dc,
-                         x0 - source.originX, y0 - source.originY, x1 - x0, y1 - y0, SRCCOPY);
-        }
+    const SIZE size = SourceSize(source);
+    const int left = at.x - kMagnifierRadius;
+    const int top = at.y - kMagnifierRadius;
+    const int x0 = std::max(left, source.originX);
+    const int y0 = std::max(top, source.originY);
+    const int x1 = std::min(left + kMagnifierSpan, source.originX + static_cast<int>(size.cx));
+    const int y1 = std::min(top + kMagnifierSpan, source.originY + static_cast<int>(size.cy));
+    if (x0 < x1 && y0 < y1) {
+        // Each source pixel becomes a square of whole pixels, nothing blended.
+        ::SetStretchBltMode(dc, COLORONCOLOR);
+        ::StretchBlt(dc, (x0 - left) * kMagnifierZoom, (y0 - top) * kMagnifierZoom,
+                     (x1 - x0) * kMagnifierZoom, (y1 - y0) * kMagnifierZoom, source.dc,
+                     x0 - source.originX, y0 - source.originY, x1 - x0, y1 - y0, SRCCOPY);
     }
     // The crosshair, inverted so that it shows on any colour: a line through the middle of
     // the pointer's row and of its column, stopping short of its square, which is outlined
@@ -117,7 +194,7 @@ void Magnifier::Render(const ScreenSource& source, POINT at) {
     ::PatBlt(dc, kCentre + kMagnifierZoom - 1, kCentre + 1, 1, kMagnifierZoom - 2, DSTINVERT);
 
     // The pointer's coordinates in screen pixels.
-    RECT caption{0, kZoomSide, kClientWidth, kClientHeight};
+    RECT caption{0, kZoomSide, kZoomSide, kZoomSide + kCaptionHeight};
     Fill(dc, caption, kCaptionBack);
     const std::wstring text = std::to_wstring(at.x) + L", " + std::to_wstring(at.y);
     SelectObjectGuard font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
@@ -126,43 +203,7 @@ void Magnifier::Render(const ScreenSource& source, POINT at) {
     ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &caption,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     ::SetBkMode(dc, OPAQUE);
-}
-
-void Magnifier::Hide() noexcept {
-    if (Hwnd() != nullptr) {
-        ::ShowWindow(Hwnd(), SW_HIDE);
-    }
-    FreeImage();
-}
-
-void Magnifier::FreeImage() noexcept {
-    if (m_image && m_previous != nullptr && m_previous != HGDI_ERROR) {
-        ::SelectObject(m_image.get(), m_previous);
-    }
-    m_previous = nullptr;
-    m_image.reset();
-    m_bitmap.reset();
-}
-
-void Magnifier::PaintContent(HDC dc, const RECT& dirty) {
-    if (m_image) {
-        ::BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
-                 m_image.get(), dirty.left, dirty.top, SRCCOPY);
-    }
-}
-
-LRESULT Magnifier::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_NCHITTEST:
-            // A press that lands on it goes on to the snapshot beneath.
-            return HTTRANSPARENT;
-        case WM_MOUSEACTIVATE:
-            return MA_NOACTIVATE;
-        default:
-            return Window::HandleMessage(message, wParam, lParam);
-    }
+    ::SetViewportOrgEx(dc, 0, 0, nullptr);
 }
 
 }  // namespace pw

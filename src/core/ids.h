@@ -8,8 +8,6 @@ namespace pw::ids {
 inline constexpr wchar_t kMainWindowClass[] = L"PixelwrenFrmMain";
 // The window that shows the screen's snapshot while a free-area capture is armed.
 inline constexpr wchar_t kSnapshotWindowClass[] = L"PixelwrenSnapshot";
-// The magnifier beside the pointer over the snapshot.
-inline constexpr wchar_t kMagnifierWindowClass[] = L"PixelwrenMagnifier";
 
 // Child controls of the main window (PicBmp lies inside picScroll).
 inline constexpr int kToolbar1 = 10;

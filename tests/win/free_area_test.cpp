@@ -32,13 +32,6 @@ INPUT Key(WORD key, DWORD flags = 0) {
     return input;
 }
 
-RECT ClientOnScreen(HWND window) {
-    RECT rect{};
-    ::GetClientRect(window, &rect);
-    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 // The system's steps after the press, one of which can be made to fail as a system call can:
 // it throws, or the copy comes back as the clipboard gives it back when it refuses it.
 class ScriptedSteps final : public SystemAreaCaptureSteps {
@@ -670,8 +663,7 @@ TEST_F(FreeAreaCaptureTest, TheMagnifierShowsTheSnapshotAtEightTimesBesideThePoi
                            {0, h / 2}, {w / 2, h / 2}, {w - 1, h / 2},
                            {0, h - 1}, {w / 2, h - 1}, {w - 1, h - 1}};
     Arm();
-    const HWND magnifier = m_form.Snapshot().MagnifierWindow().Hwnd();
-    ASSERT_NE(magnifier, nullptr);
+    const auto place = [&] { return m_form.Snapshot().MagnifierPlace().value_or(RECT{}); };
     // During a drag, whose frame runs next to the pointer on the screen but not in the
     // snapshot; then near every edge and corner of the monitor.
     test::Pixels shown;
@@ -681,13 +673,13 @@ TEST_F(FreeAreaCaptureTest, TheMagnifierShowsTheSnapshotAtEightTimesBesideThePoi
         test::SendInputs({test::MouseButton(MOUSEEVENTF_LEFTDOWN)});
         test::MoveMouseTo(middle.x, middle.y);
         ::Sleep(150);
-        shown = test::ReadScreen(ClientOnScreen(magnifier));
+        const RECT image = place();
+        // Inside its frame.
+        shown = test::ReadScreen({image.left + 1, image.top + 1, image.right - 1, image.bottom - 1});
         for (const POINT& p : edges) {
             test::MoveMouseTo(p.x, p.y);
             ::Sleep(100);
-            RECT rect{};
-            ::GetWindowRect(magnifier, &rect);
-            placed.push_back(rect);
+            placed.push_back(place());
         }
         test::PressKeys({VK_ESCAPE});
         ::Sleep(100);
@@ -719,18 +711,35 @@ TEST_F(FreeAreaCaptureTest, TheMagnifierShowsTheSnapshotAtEightTimesBesideThePoi
     }
     WaitUntilOver();
     ExpectIdle();
-    EXPECT_FALSE(::IsWindowVisible(magnifier));
+    EXPECT_FALSE(m_form.Snapshot().MagnifierPlace());
 }
 
 TEST_F(FreeAreaCaptureTest, ZTurnsTheMagnifierOverAndTheNextWindowKeepsTheChoice) {
     auto magnifierShown = [&](const FrmMain& form) {
-        const HWND window = form.Snapshot().MagnifierWindow().Hwnd();
-        return window != nullptr && ::IsWindowVisible(window) != FALSE;
+        return form.Snapshot().MagnifierPlace().has_value();
     };
     Arm();
-    EXPECT_TRUE(magnifierShown(m_form));
+    ASSERT_TRUE(magnifierShown(m_form));
+    const RECT was = *m_form.Snapshot().MagnifierPlace();
+    // Where it was, the screen shows the snapshot's pixels again, and before only there.
+    const auto differsFromSnapshot = [&] {
+        const ScreenSource source = m_form.Snapshot().Source();
+        const int w = was.right - was.left;
+        const int h = was.bottom - was.top;
+        WindowDc screen = WindowDc::ForClient(nullptr);
+        UniqueBitmap part(::CreateCompatibleBitmap(screen.get(), w, h));
+        {
+            UniqueDc memory(::CreateCompatibleDC(screen.get()));
+            SelectObjectGuard select(memory.get(), part.get());
+            ::BitBlt(memory.get(), 0, 0, w, h, source.dc, was.left - source.originX,
+                     was.top - source.originY, SRCCOPY);
+        }
+        return test::Differences(test::ReadScreen(was), test::ReadBitmap(part.get()));
+    };
+    EXPECT_GT(differsFromSnapshot(), 0);
     PressKeys({'Z'});
     EXPECT_FALSE(magnifierShown(m_form));
+    EXPECT_EQ(differsFromSnapshot(), 0);
     EXPECT_TRUE(m_form.SelectionArmed());
     PressKeys({VK_ESCAPE});
     ExpectIdle();
