@@ -8,16 +8,9 @@
 source "$(dirname "$0")/lib.sh"
 
 readonly CMD_DISTRICT=1202 SNAPSHOT_CLASS=PixelwrenSnapshot
-readonly W=$PIXELWREN_SCREEN_WIDTH H=$PIXELWREN_SCREEN_HEIGHT
 
 step "a two-colour backdrop, Pixelwren at the right, away from the area"
-start_backdrop 204080 0 0 "$W" "$H"
-start_backdrop E0A020 150 130 100 80
-forget_settings
-for kv in MainLeft=10500 MainTop=3000 MainWidth=6500 MainHeight=6500; do
-  wine reg add "$SETTINGS_KEY\Settings" /v "${kv%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1 9>&-
-done
-start_pixelwren keep
+start_on_two_colours
 PICBMP=$(child_of $ID_PICBMP)
 
 screen_to() { import -window root "$1"; }
@@ -40,10 +33,6 @@ outside_main_differs() {
   compare -metric AE "$1.masked.png" "$SCRATCH/now.png.masked.png" null: 2>&1 || true
 }
 outside_main_unchanged() { [[ $(outside_main_differs "$@") == 0 ]]; }
-differ() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
-clipboard_to() {
-  xclip -selection clipboard -t image/bmp -o >"$1.bmp" 2>/dev/null && convert "$1.bmp" "$1"
-}
 view_to() {  # the picture as the view shows it, w h
   local l t r b
   read -r l t r b < <(drv client-rect "$PICBMP")

@@ -90,6 +90,26 @@ start_backdrop() {
 }
 
 # Four numbers of a rectangle into variables: read_rect VAR l t r b.
+# The free-area scene: a blue screen with an orange window at (150,130) 100x80, and Pixelwren
+# started on fresh settings at the right, away from it.
+start_on_two_colours() {
+  start_backdrop 204080 0 0 "$PIXELWREN_SCREEN_WIDTH" "$PIXELWREN_SCREEN_HEIGHT"
+  start_backdrop E0A020 150 130 100 80
+  forget_settings
+  local kv
+  for kv in MainLeft=10500 MainTop=3000 MainWidth=6500 MainHeight=6500; do
+    wine reg add "$SETTINGS_KEY\Settings" /v "${kv%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1 9>&-
+  done
+  start_pixelwren keep
+}
+
+# How many pixels of two pictures differ.
+differ() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
+# The X clipboard's bitmap as a picture file.
+clipboard_to() {
+  xclip -selection clipboard -t image/bmp -o >"$1.bmp" 2>/dev/null && convert "$1.bmp" "$1"
+}
+
 rect_of() { drv rect "$1"; }
 size_of() { local l t r b; read -r l t r b < <(rect_of "$1"); echo "$((r - l)) $((b - t))"; }
 child_of() { drv child "$MAIN" "$1"; }
