@@ -173,7 +173,10 @@ expect_eq "$(stored Magnifier)" 1 "Z: the stored choice after the second Z"
 step "Alt snaps both corners onto the edges of the orange window, 4 pixels inside them"
 arm
 xdotool mousemove 154 134; sleep 0.15
-xdotool keydown alt; sleep 0.15
+xdotool keydown alt
+# The magnifier follows the snapped point: its frame's corner 21 pixels from (150,130).
+wait_until 3 pixel_is 171 151 000000 ||
+  fail "Alt: the pointer did not snap (foreground $(drv foreground), pixel $(drv pixel 171 151))"
 xdotool mousemove 155 135; sleep 0.15
 xdotool mousedown 1; sleep 0.15
 for p in "200 170" "246 206"; do
