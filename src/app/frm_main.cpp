@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <array>
@@ -228,6 +229,7 @@ bool FrmMain::Create() {
     OnSize(SIZE_RESTORED, client.right, client.bottom);
     Form_Load();
     RegisterHotkeys();
+    ::DragAcceptFiles(Hwnd(), TRUE);
     return true;
 }
 
@@ -657,12 +659,45 @@ void FrmMain::mnuOpen_Click() {
     if (!m_cdOpen.ShowOpen(Hwnd())) {
         return;
     }
-    m_picBmp.SetPicture(LoadPictureFile(m_cdOpen.FileName()));
+    ShowOpenedPicture(LoadPictureFile(m_cdOpen.FileName()), m_cdOpen.FileName());
+}
+
+void FrmMain::ShowOpenedPicture(Picture picture, const std::wstring& path) {
+    m_picBmp.SetPicture(std::move(picture));
     const TwipsBox inner = ChildBox(m_picBmp.Hwnd(), m_units);
-    const std::wstring caption = OpenedFileCaption(ProgramName(), GetFileName(m_cdOpen.FileName()),
-                                                   inner.width, inner.height);
+    const std::wstring caption =
+        OpenedFileCaption(ProgramName(), GetFileName(path), inner.width, inner.height);
     ::SetWindowTextW(Hwnd(), caption.c_str());
     Form_Resize();
+}
+
+void FrmMain::OpenFile(const std::wstring& path) {
+    Reporting(ids::kMnuOpen, [&] { ShowOpenedPicture(LoadPictureFile(path), path); });
+}
+
+void FrmMain::OpenDroppedFiles(const std::vector<std::wstring>& paths) {
+    if (paths.empty()) {
+        return;
+    }
+    Reporting(ids::kMnuOpen, [&] {
+        const std::wstring& first = paths.front();
+        const DWORD attributes = ::GetFileAttributesW(first.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            throw Failure(kDroppedFolder + first);
+        }
+        // Read before the question: a file that is no picture is reported without one.
+        Picture picture = LoadPictureFile(first);
+        bool cancel = false;
+        AskToSaveCapture(cancel);
+        if (cancel) {
+            return;
+        }
+        ShowOpenedPicture(std::move(picture), first);
+        if (paths.size() > 1) {
+            m_boxes.Show(Hwnd(), kOnlyFirstDropped + first, kMessageTitle,
+                         MB_OK | MB_ICONINFORMATION);
+        }
+    });
 }
 
 void FrmMain::mnusave_Click() {
@@ -1144,6 +1179,21 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_HOTKEY:
             OnHotkey(static_cast<UINT>(wParam));
             return 0;
+        case WM_DROPFILES: {
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            std::vector<std::wstring> paths;
+            const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                std::wstring path(::DragQueryFileW(drop, i, nullptr, 0), L'\0');
+                // The length asked for leaves out the terminating null, which the copy writes.
+                path.resize(::DragQueryFileW(drop, i, path.data(),
+                                             static_cast<UINT>(path.size() + 1)));
+                paths.push_back(std::move(path));
+            }
+            ::DragFinish(drop);
+            OpenDroppedFiles(paths);
+            return 0;
+        }
         case WM_DESTROY:
             UnregisterHotkeys();
             ::PostQuitMessage(0);

@@ -46,6 +46,10 @@ inline constexpr wchar_t kSaveDialogTitle[] = L"保存";
 inline constexpr wchar_t kSaveDefaultExt[] = L".BMP";
 inline constexpr DWORD kSaveDialogFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
 inline constexpr wchar_t kNothingToSave[] = L"还没有图片，没有可保存的内容。";
+// Files dropped on the window: a folder cannot be opened; of several only the first is.
+// Each is followed by the file's path.
+inline constexpr wchar_t kDroppedFolder[] = L"拖放的是文件夹，不是图片文件：\n";
+inline constexpr wchar_t kOnlyFirstDropped[] = L"一次只能打开一个文件，已打开拖放的第一个文件：\n";
 
 // A free-area capture whose bitmap the clipboard did not take, shown in the view only; what
 // went wrong, by the call that failed, followed by that call and its cause.
@@ -125,6 +129,14 @@ class FrmMain : public Window, private SelectionEvents {
 
     // File menu.
     void mnuOpen_Click();
+    // Opens a file as Open does, without its dialog or question: the file named on the
+    // command line at start. A file that cannot be opened is reported and the view kept.
+    void OpenFile(const std::wstring& path);
+    // Files dropped on the window: the first is opened as Open does, the question about an
+    // unsaved capture asked once it is known to be a picture. A folder or a file that is no
+    // picture is reported and changes nothing; a drop of several says that only the first
+    // was opened.
+    void OpenDroppedFiles(const std::vector<std::wstring>& paths);
     void mnusave_Click();
     void mnuClear_Click();
     void mnuWallpaper_Click();
@@ -254,6 +266,8 @@ class FrmMain : public Window, private SelectionEvents {
     // is opened in its place; setting `cancel` keeps the window open or the capture shown.
     // A save that fails throws.
     void AskToSaveCapture(bool& cancel);
+    // An opened file's picture into the view, with its name and size in the caption.
+    void ShowOpenedPicture(Picture picture, const std::wstring& path);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     [[nodiscard]] std::optional<LRESULT> OnNotify(const NMHDR& header, LPARAM lParam);
     // The tooltip of the toolbar button with this command id, or null.

@@ -1,5 +1,8 @@
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
 
 #include "app/frm_main.h"
 #include "core/ids.h"
@@ -27,6 +30,15 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     }
     ::ShowWindow(form.Hwnd(), showCommand);
     ::UpdateWindow(form.Hwnd());
+    // A file named on the command line, as Explorer's "Open with" and a drop on the program
+    // name it: opened once the window is up, so that a failure is reported over it.
+    int count = 0;
+    if (LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+        if (count == 2) {
+            form.OpenFile(arguments[1]);
+        }
+        ::LocalFree(arguments);
+    }
 
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -1,7 +1,8 @@
 # The document commands on the real program with the system's own dialogs: a capture saved
 # with Ctrl+S under a name typed without an extension, a JPEG opened from the File menu over an
 # unsaved capture, and the question about it answered in its real message box, before the
-# open and at close.
+# open and at close. A file named on the command line opens at start, and files dropped on the
+# window open as Open opens them.
 source "$(dirname "$0")/lib.sh"
 
 # The file dialogs' name field (cmb13) and type list (cmb1).
@@ -91,4 +92,47 @@ BOX=$(drv wait-box Pixelwren 5000) || fail "no question at close"
 desktop_keys n
 wait_until 10 pixelwren_ended || fail "No did not close Pixelwren"
 expect_eq "$(ls "$SCRATCH" | wc -l)" "$before" "files after No"
+
+step "started with a picture named on its command line, it shows it"
+convert -size 64x48 xc:'#10C820' "$SCRATCH/green.png"
+convert -size 40x30 xc:'#C81020' BMP3:"$SCRATCH/red.bmp"
+mkdir "$SCRATCH/a folder.png"
+printf 'not a picture' >"$SCRATCH/notes.png"
+start_pixelwren keep "$FOLDER\green.png"
+# 64x48 pixels at 15 twips each.
+wait_until 10 caption_is "Pixelwren─[green.png(960x720) ]" ||
+  fail "the named file is not shown: caption '$(drv text "$MAIN")'"
+PICBMP=$(child_of $ID_PICBMP)
+expect_eq "$(drv pixel "$(drv client-rect "$PICBMP" | cut -d' ' -f1)" "$(drv client-rect "$PICBMP" | cut -d' ' -f2)")" 10C820 "the named file's pixels"
+
+drop_files() { drv drop "$MAIN" "$(winepath -w "$PIXELWREN_HOOK")" "$@"; }
+# Drops files on the window and answers the box it brings with a title and a word of its text.
+drop_answered() {  # what text-word button files...
+  local what=$1 word=$2 button=$3; shift 3
+  drop_files "$@"
+  BOX=$(drv wait-box "$BOX_TITLE" 5000) || fail "$what: no message box"
+  [[ $(drv box-text "$BOX") == *"$word"* ]] || fail "$what: the box says '$(drv box-text "$BOX")'"
+  drv box-answer "$BOX" "$button"
+  wait_until 5 drv no-box "$BOX_TITLE" || fail "$what: the box stayed"
+}
+
+step "a picture dropped on the window opens"
+drop_files "$FOLDER\red.bmp"
+wait_until 5 caption_is "Pixelwren─[red.bmp(600x450) ]" || fail "the dropped file did not open: '$(drv text "$MAIN")'"
+
+step "a folder or a file that is no picture, dropped, is reported and changes nothing"
+BOX_TITLE="Pixelwren v1.0"
+drop_answered "a folder" "文件夹" 1 "$FOLDER\a folder.png"
+drop_answered "no picture" "notes.png" 1 "$FOLDER\notes.png"
+expect_eq "$(drv text "$MAIN")" "Pixelwren─[red.bmp(600x450) ]" "the caption after the bad drops"
+
+step "several dropped: the first opens, and it says so"
+drop_answered "several" "green.png" 1 "$FOLDER\green.png" "$FOLDER\red.bmp"
+expect_eq "$(drv text "$MAIN")" "Pixelwren─[green.png(960x720) ]" "the caption after several"
+
+step "dropped over an unsaved capture: the question first; No, and the file opens"
+drv command "$MAIN" $CMD_CLIENT
+BOX_TITLE=Pixelwren
+drop_answered "over a capture" "保存" 7 "$FOLDER\red.bmp"
+wait_until 5 caption_is "Pixelwren─[red.bmp(600x450) ]" || fail "No did not open the dropped file"
 echo PASS

@@ -668,6 +668,45 @@ int Run(const std::vector<std::wstring>& a) {
         return ::PostMessageW(ToHwnd(a[2]), WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0
                                                                            : Fail("post failed");
     }
+    if (cmd == L"drop" && need(3)) {
+        // Files dropped on a window: drop HWND HOOK-DLL FILE... The drop is made inside the
+        // window's process by pwhook.dll, as the system makes it there.
+        HANDLE mapping = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                              pw::test::kDropListChars * sizeof(wchar_t),
+                                              pw::test::kDropListName);
+        auto* list = mapping != nullptr ? static_cast<wchar_t*>(::MapViewOfFile(
+                                              mapping, FILE_MAP_WRITE, 0, 0, pw::test::kDropListChars * sizeof(wchar_t)))
+                                        : nullptr;
+        size_t used = 0;
+        for (size_t i = 4; i < a.size() && list != nullptr; ++i) {
+            if (used + a[i].size() + 2 > pw::test::kDropListChars) {
+                return Fail("too many files to drop");
+            }
+            std::copy(a[i].begin(), a[i].end(), list + used);
+            used += a[i].size();
+            list[used++] = L'\0';
+        }
+        if (list == nullptr) {
+            return Fail("cannot share the files to drop");
+        }
+        list[used] = L'\0';
+        HMODULE dll = ::LoadLibraryW(a[3].c_str());
+        const auto proc = dll != nullptr ? reinterpret_cast<HOOKPROC>(
+                                               reinterpret_cast<void*>(::GetProcAddress(dll, "DeliverDrop")))
+                                         : nullptr;
+        const HWND window = ToHwnd(a[2]);
+        HHOOK hook = proc != nullptr ? ::SetWindowsHookExW(WH_CALLWNDPROC, proc, dll,
+                                                           ::GetWindowThreadProcessId(window, nullptr))
+                                     : nullptr;
+        if (hook == nullptr) {
+            return Fail("cannot hook the window's thread");
+        }
+        DWORD_PTR result = 0;
+        const bool sent = ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(pw::test::kDropMessageName), 0, 0,
+                                                SMTO_NORMAL, 5000, &result) != 0;
+        ::UnhookWindowsHookEx(hook);
+        return sent ? 0 : Fail("the window did not take the drop");
+    }
     if (cmd == L"close" && need(1)) {
         ::PostMessageW(ToHwnd(a[2]), WM_CLOSE, 0, 0);
         return 0;

@@ -62,10 +62,11 @@ stored() {
 forget_settings() { wine reg delete "$SETTINGS_KEY" /f >/dev/null 2>&1 9>&- || true; }
 
 # Starts Pixelwren.exe from its own folder, sets MAIN to its main window and PW_PID to the
-# process. Unless told "keep", it starts from an empty settings store.
+# process. Unless told "keep", it starts from an empty settings store. Arguments after "keep"
+# go to the program: start_pixelwren keep 'C:\pictures\a.png'.
 start_pixelwren() {
-  [[ ${1:-} == keep ]] || forget_settings
-  (cd "$(dirname "$PIXELWREN_EXE")" && exec wine "$PIXELWREN_EXE" </dev/null >>"$SCRATCH/pixelwren.log" 2>&1 9>&-) &
+  if [[ ${1:-} == keep ]]; then shift; else forget_settings; fi
+  (cd "$(dirname "$PIXELWREN_EXE")" && exec wine "$PIXELWREN_EXE" "$@" </dev/null >>"$SCRATCH/pixelwren.log" 2>&1 9>&-) &
   PW_PID=$!
   STARTED_PIDS+=($PW_PID)
   MAIN=$(drv find-main 15000) || fail "Pixelwren's main window did not appear"

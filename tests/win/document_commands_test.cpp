@@ -16,6 +16,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "support.h"
+#include "../e2e/drop_files.h"
 
 namespace pw {
 namespace {
@@ -87,6 +88,35 @@ TEST_F(DocumentTest, OpenShowsThePictureWithItsNameAndSizeInTheCaption) {
     EXPECT_EQ(Caption(m_form.Hwnd()), std::wstring(kProgram) + L"\u2500[photo.jpg(9600x7200) ]");
     EXPECT_EQ(m_dialogs.History()[2].request.fileName, path);  // it keeps the name
     EXPECT_EQ(m_boxes.Count(), 2u);
+}
+
+TEST_F(DocumentTest, ADropOverAnUnsavedCaptureAsksOnlyOnceItIsAPicture) {
+    const std::wstring picture = m_folder / L"drop.png";
+    SavePictureFile(test::SolidPicture(30, 20, RGB(200, 10, 30)), picture, ImageFormat::Png);
+    const std::wstring notPicture = m_folder / L"notes.png";
+    test::WriteFileText(notPicture, "not a picture");
+    const auto drop = [&](std::vector<std::wstring> paths) {
+        ::SendMessageW(m_form.Hwnd(), WM_DROPFILES,
+                       reinterpret_cast<WPARAM>(test::MakeDrop(std::move(paths))), 0);
+    };
+    Capture();
+    const HBITMAP captured = Shown();
+    // No picture: said so, with no question about the capture, which stays.
+    m_boxes.Answer(IDOK);
+    drop({notPicture, picture});
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_NE(m_boxes.Last().text.find(L"notes.png"), std::wstring::npos);
+    // A picture: the question; Cancel keeps the capture.
+    m_boxes.Answer(IDCANCEL);
+    drop({picture});
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_EQ(m_boxes.Last().title, kProgram);
+    EXPECT_EQ(Shown(), captured);
+    EXPECT_TRUE(m_form.ImageUnsaved());
+    m_boxes.Answer(IDNO);
+    drop({picture});
+    EXPECT_EQ(m_form.PicBmp().GetPicture().SizeInPixels(), (Size{30, 20}));
+    EXPECT_EQ(Caption(m_form.Hwnd()), std::wstring(kProgram) + L"\u2500[drop.png(450x300) ]");
 }
 
 TEST_F(DocumentTest, SaveAsksWithItsSettingsWhichTheNextOpenCarries) {
