@@ -44,6 +44,7 @@ add_library(pw_win STATIC
   src/app/commands.cpp
   src/app/controls.cpp
   src/app/frm_main.cpp
+  src/app/script.cpp
   src/platform/window.cpp
   src/area/feedback.cpp
   src/area/free_area.cpp

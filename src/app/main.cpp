@@ -3,8 +3,11 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "app/frm_main.h"
+#include "app/script.h"
+#include "core/command_line.h"
 #include "core/ids.h"
 #include "platform/com.h"
 #include "platform/failure.h"
@@ -15,7 +18,28 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     // Before anything loads a library: none may come from the program's or the current
     // folder in place of the system's.
     pw::LoadLibrariesFromSystemFolderOnly();
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    if (LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+        arguments.assign(argv + 1, argv + count);
+        ::LocalFree(argv);
+    }
+    const pw::CommandLine line = pw::ParseCommandLine(arguments);
+    switch (line.kind) {
+        case pw::CommandLine::Kind::Usage:
+            pw::SayToCaller(pw::CommandLineUsage(), false, false);
+            return pw::kExitDone;
+        case pw::CommandLine::Kind::Invalid:
+            pw::SayToCaller(L"Pixelwren: " + line.error + L"\n" + L"Pixelwren.exe /? shows the usage.\n",
+                            true, line.quiet);
+            return pw::kExitBadArguments;
+        default:
+            break;
+    }
     pw::OleApartment ole;
+    if (line.kind == pw::CommandLine::Kind::Capture) {
+        return pw::RunScriptedCapture(line.capture);
+    }
     ::InitCommonControls();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
@@ -32,12 +56,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     ::UpdateWindow(form.Hwnd());
     // A file named on the command line, as Explorer's "Open with" and a drop on the program
     // name it: opened once the window is up, so that a failure is reported over it.
-    int count = 0;
-    if (LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
-        if (count == 2) {
-            form.OpenFile(arguments[1]);
-        }
-        ::LocalFree(arguments);
+    if (line.kind == pw::CommandLine::Kind::Open) {
+        form.OpenFile(line.file);
     }
 
     MSG message{};

@@ -263,6 +263,7 @@ std::wstring CommandLineUsage() {
            L"                                decides the format, any other name gets BMP\n"
            L"/quiet                          show no message: only the exit code tells\n"
            L"Switches may come in any order, in any case, and with - in place of /.\n"
+           L"Exit code: 0 done, 2 the arguments are wrong, 3 the capture or the file failed.\n"
            L"\n"
            L"Examples:\n"
            L"  Pixelwren.exe\n"

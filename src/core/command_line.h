@@ -10,6 +10,12 @@
 
 namespace pw {
 
+// How the program ends when the command line asks it to capture, to print the usage, or
+// cannot be read.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitBadArguments = 2;
+inline constexpr int kExitFailed = 3;
+
 struct CaptureRequest {
     enum class Source { Screen, Window, Area };
     Source source = Source::Screen;

@@ -707,6 +707,27 @@ int Run(const std::vector<std::wstring>& a) {
         ::UnhookWindowsHookEx(hook);
         return sent ? 0 : Fail("the window did not take the drop");
     }
+    if (cmd == L"run-detached" && need(1)) {
+        // Starts a program as Explorer does, with no console and no standard handles, waits for
+        // it and prints its exit code: run-detached EXE ARGUMENTS...
+        std::wstring line = L"\"" + a[2] + L"\"";
+        for (size_t i = 3; i < a.size(); ++i) {
+            line += L" " + a[i];
+        }
+        STARTUPINFOW startup{sizeof startup};
+        PROCESS_INFORMATION process{};
+        if (!::CreateProcessW(a[2].c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                              nullptr, nullptr, &startup, &process)) {
+            return Fail("cannot start the program");
+        }
+        ::CloseHandle(process.hThread);
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        ::GetExitCodeProcess(process.hProcess, &code);
+        ::CloseHandle(process.hProcess);
+        Print(std::to_string(code));
+        return 0;
+    }
     if (cmd == L"close" && need(1)) {
         ::PostMessageW(ToHwnd(a[2]), WM_CLOSE, 0, 0);
         return 0;
