@@ -30,8 +30,9 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
             pw::SayToCaller(pw::CommandLineUsage(), false, false);
             return pw::kExitDone;
         case pw::CommandLine::Kind::Invalid:
-            pw::SayToCaller(L"Pixelwren: " + line.error + L"\n" + L"Pixelwren.exe /? shows the usage.\n",
-                            true, line.quiet);
+            pw::SayToCaller(
+                L"Pixelwren: " + line.error + L"\n" + L"Pixelwren.exe /? shows the usage.\n", true,
+                line.quiet);
             return pw::kExitBadArguments;
         default:
             break;
@@ -49,7 +50,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     pw::FrmMain form(boxes, settings);
     if (!form.Create()) {
         const std::wstring cause = pw::DescribeFailedCall(L"CreateWindowEx", ::GetLastError());
-        boxes.Show(nullptr, L"主窗口无法创建。\n\n" + cause, pw::kMessageTitle, MB_OK | MB_ICONERROR);
+        boxes.Show(nullptr, L"主窗口无法创建。\n\n" + cause, pw::kMessageTitle,
+                   MB_OK | MB_ICONERROR);
         return 1;
     }
     ::ShowWindow(form.Hwnd(), showCommand);

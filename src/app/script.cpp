@@ -30,9 +30,9 @@ HANDLE CallerStream(bool error) {
     if (!::AttachConsole(ATTACH_PARENT_PROCESS)) {
         return nullptr;
     }
-    const HANDLE console = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, 0, nullptr);
+    const HANDLE console =
+        ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
     return console != INVALID_HANDLE_VALUE ? console : nullptr;
 }
 
@@ -44,8 +44,8 @@ bool Write(HANDLE stream, const std::wstring& text) {
                                nullptr) != FALSE;
     }
     const std::string bytes = Narrow(text);
-    return ::WriteFile(stream, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                       nullptr) != FALSE;
+    return ::WriteFile(stream, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) !=
+           FALSE;
 }
 
 Picture Capture(const CaptureRequest& request) {
