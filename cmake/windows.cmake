@@ -141,6 +141,14 @@ target_compile_definitions(pw_minimal_window_dlls PRIVATE WITH_PROGRAM_DLLS)
 target_link_options(pw_minimal_window_dlls PRIVATE -municode -s)
 target_link_libraries(pw_minimal_window_dlls PRIVATE comctl32 ole32)
 
+# The command line's capture against the least a program can do for the same PNG file.
+add_executable(pw_script_bench bench/script_bench.cpp)
+target_link_options(pw_script_bench PRIVATE -municode)
+target_link_libraries(pw_script_bench PRIVATE psapi)
+add_executable(pw_minimal_capture bench/minimal_capture.cpp)
+target_link_options(pw_minimal_capture PRIVATE -municode -s)
+target_link_libraries(pw_minimal_capture PRIVATE ole32 windowscodecs uuid)
+
 add_executable(pw_area_bench bench/area_bench.cpp)
 target_link_libraries(pw_area_bench PRIVATE pw_win)
 
