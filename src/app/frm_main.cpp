@@ -27,6 +27,7 @@
 #include "platform/clipboard.h"
 #include "platform/failure.h"
 #include "platform/program_folder.h"
+#include "platform/system_library.h"
 #include "platform/text.h"
 
 namespace pw {
@@ -156,13 +157,13 @@ std::wstring CopyRefusal(const ClipboardFailure& failure) {
 // Marks a command as running for as long as it lives, message boxes and dialogs included: a
 // hotkey that their loops dispatch meanwhile does nothing.
 class CommandRunning {
-public:
+  public:
     explicit CommandRunning(bool& flag) : m_flag(flag), m_before(std::exchange(flag, true)) {}
     CommandRunning(const CommandRunning&) = delete;
     CommandRunning& operator=(const CommandRunning&) = delete;
     ~CommandRunning() { m_flag = m_before; }
 
-private:
+  private:
     bool& m_flag;
     bool m_before;
 };
@@ -229,7 +230,9 @@ bool FrmMain::Create() {
     OnSize(SIZE_RESTORED, client.right, client.bottom);
     Form_Load();
     RegisterHotkeys();
-    ::DragAcceptFiles(Hwnd(), TRUE);
+    // What DragAcceptFiles sets, without loading the shell at every start for it.
+    ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE,
+                        ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
     return true;
 }
 
@@ -675,6 +678,26 @@ void FrmMain::OpenFile(const std::wstring& path) {
     Reporting(ids::kMnuOpen, [&] { ShowOpenedPicture(LoadPictureFile(path), path); });
 }
 
+void FrmMain::OnDropFiles(HDROP drop) {
+    std::vector<std::wstring> paths;
+    Reporting(ids::kMnuOpen, [&] {
+        // The shell is loaded for the first drop, not at every start.
+        const auto query =
+            RequiredSystemFunction<decltype(::DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
+        const auto finish =
+            RequiredSystemFunction<decltype(::DragFinish)>(L"shell32.dll", "DragFinish");
+        const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            std::wstring path(query(drop, i, nullptr, 0), L'\0');
+            // The length asked for leaves out the terminating null, which the copy writes.
+            path.resize(query(drop, i, path.data(), static_cast<UINT>(path.size() + 1)));
+            paths.push_back(std::move(path));
+        }
+        finish(drop);
+    });
+    OpenDroppedFiles(paths);
+}
+
 void FrmMain::OpenDroppedFiles(const std::vector<std::wstring>& paths) {
     if (paths.empty()) {
         return;
@@ -941,12 +964,19 @@ void FrmMain::ApplyLayout(const view::ViewLayout& layout) {
 }
 
 void FrmMain::MovePictureToScrollValues() {
-    // Moving the picture box scrolls: the system moves the pixels already shown and only the
-    // uncovered strip is painted.
     const int x = TwipsToPixels(view::PictureOffsetFor(m_hScroll1.Value()), m_units.x);
     const int y = TwipsToPixels(view::PictureOffsetFor(m_vScroll1.Value()), m_units.y);
-    ::SetWindowPos(m_picBmp.Hwnd(), nullptr, x, y, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT now{};
+    ::GetWindowRect(m_picBmp.Hwnd(), &now);
+    ::MapWindowPoints(nullptr, m_picScroll.Hwnd(), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left == x && now.top == y) {
+        return;
+    }
+    // The view's pixels that stay in sight are moved with the picture box, and only the strip
+    // they uncover is painted, at once: a scroll is one blit and a thin paint.
+    ::ScrollWindowEx(m_picScroll.Hwnd(), x - now.left, y - now.top, nullptr, nullptr, nullptr,
+                     nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE);
+    ::UpdateWindow(m_picScroll.Hwnd());
 }
 
 void FrmMain::OnScroll(ScrollBar& bar, int code) {
@@ -1179,21 +1209,9 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_HOTKEY:
             OnHotkey(static_cast<UINT>(wParam));
             return 0;
-        case WM_DROPFILES: {
-            const auto drop = reinterpret_cast<HDROP>(wParam);
-            std::vector<std::wstring> paths;
-            const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-            for (UINT i = 0; i < count; ++i) {
-                std::wstring path(::DragQueryFileW(drop, i, nullptr, 0), L'\0');
-                // The length asked for leaves out the terminating null, which the copy writes.
-                path.resize(::DragQueryFileW(drop, i, path.data(),
-                                             static_cast<UINT>(path.size() + 1)));
-                paths.push_back(std::move(path));
-            }
-            ::DragFinish(drop);
-            OpenDroppedFiles(paths);
+        case WM_DROPFILES:
+            OnDropFiles(reinterpret_cast<HDROP>(wParam));
             return 0;
-        }
         case WM_DESTROY:
             UnregisterHotkeys();
             ::PostQuitMessage(0);

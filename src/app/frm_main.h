@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <optional>
 #include <string>
@@ -137,6 +138,8 @@ class FrmMain : public Window, private SelectionEvents {
     // picture is reported and changes nothing; a drop of several says that only the first
     // was opened.
     void OpenDroppedFiles(const std::vector<std::wstring>& paths);
+    // WM_DROPFILES: the dropped paths read out of the drop, which is freed, then opened.
+    void OnDropFiles(HDROP drop);
     void mnusave_Click();
     void mnuClear_Click();
     void mnuWallpaper_Click();

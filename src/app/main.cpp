@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,18 +14,57 @@
 #include "platform/failure.h"
 #include "platform/system_library.h"
 
+namespace {
+
+// The arguments after the program's name, split as the shell splits them; none when the
+// shell cannot be had. The shell is loaded only when there are any, which an ordinary start
+// has not.
+std::optional<std::vector<std::wstring>> ProgramArguments() {
+    const wchar_t* rest = ::GetCommandLineW();
+    // The program's name: quoted, or up to the first space or tab.
+    if (*rest == L'"') {
+        do {
+            ++rest;
+        } while (*rest != L'\0' && *rest != L'"');
+        rest += *rest == L'"' ? 1 : 0;
+    } else {
+        while (*rest != L'\0' && *rest != L' ' && *rest != L'\t') {
+            ++rest;
+        }
+    }
+    while (*rest == L' ' || *rest == L'\t') {
+        ++rest;
+    }
+    if (*rest == L'\0') {
+        return std::vector<std::wstring>{};
+    }
+    const auto split =
+        pw::SystemFunction<decltype(::CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
+    int count = 0;
+    LPWSTR* argv = split != nullptr ? split(::GetCommandLineW(), &count) : nullptr;
+    if (argv == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<std::wstring> arguments(argv + 1, argv + count);
+    ::LocalFree(argv);
+    return arguments;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int showCommand) {
     // Before anything loads a library: none may come from the program's or the current
     // folder in place of the system's.
     pw::LoadLibrariesFromSystemFolderOnly();
-    std::vector<std::wstring> arguments;
-    int count = 0;
-    if (LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
-        arguments.assign(argv + 1, argv + count);
-        ::LocalFree(argv);
+    const std::optional<std::vector<std::wstring>> arguments = ProgramArguments();
+    if (!arguments) {
+        pw::SayToCaller(L"Pixelwren: " +
+                            pw::DescribeFailedCall(L"CommandLineToArgvW", ::GetLastError()) + L"\n",
+                        true, false);
+        return pw::kExitBadArguments;
     }
-    const pw::CommandLine line = pw::ParseCommandLine(arguments);
+    const pw::CommandLine line = pw::ParseCommandLine(*arguments);
     switch (line.kind) {
         case pw::CommandLine::Kind::Usage:
             pw::SayToCaller(pw::CommandLineUsage(), false, false);

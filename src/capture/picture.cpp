@@ -1,14 +1,21 @@
 #include "capture/picture.h"
 
 #include "platform/failure.h"
+#include "platform/system_library.h"
 
 namespace pw {
 
-HBITMAP Picture::Bitmap() const { return m_shared ? m_shared->bitmap : nullptr; }
+HBITMAP Picture::Bitmap() const {
+    return m_shared ? m_shared->bitmap : nullptr;
+}
 
-HPALETTE Picture::Palette() const { return m_shared ? m_shared->palette.get() : nullptr; }
+HPALETTE Picture::Palette() const {
+    return m_shared ? m_shared->palette.get() : nullptr;
+}
 
-Size Picture::SizeInPixels() const { return m_shared ? m_shared->size : Size{}; }
+Size Picture::SizeInPixels() const {
+    return m_shared ? m_shared->size : Size{};
+}
 
 Picture CreatePictureFromBitmap(UniqueBitmap bitmap, UniquePalette palette) {
     BITMAP info{};
@@ -23,8 +30,9 @@ Picture CreatePictureFromBitmap(UniqueBitmap bitmap, UniquePalette palette) {
     description.bmp.hpal = palette.get();
 
     ComPtr<IDispatch> created;
-    const HRESULT result =
-        ::OleCreatePictureIndirect(&description, IID_IDispatch, TRUE, created.put_void());
+    const HRESULT result = RequiredSystemFunction<decltype(::OleCreatePictureIndirect)>(
+        L"oleaut32.dll", "OleCreatePictureIndirect")(&description, IID_IDispatch, TRUE,
+                                                     created.put_void());
     if (FAILED(result) || !created) {
         ThrowFailedHresult(L"OleCreatePictureIndirect", FAILED(result) ? result : E_FAIL);
     }

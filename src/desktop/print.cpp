@@ -97,8 +97,9 @@ UniqueDc SystemPrintDialogs::Show(HWND owner) {
     dialog.hwndOwner = owner;
     dialog.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
     PrintDlgMemory memory{dialog};
-    if (!::PrintDlgW(&dialog)) {
-        const DWORD error = ::CommDlgExtendedError();
+    if (!RequiredSystemFunction<decltype(::PrintDlgW)>(L"comdlg32.dll", "PrintDlgW")(&dialog)) {
+        const DWORD error = RequiredSystemFunction<decltype(::CommDlgExtendedError)>(
+            L"comdlg32.dll", "CommDlgExtendedError")();
         if (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES) {
             throw Failure(kNoPrinter);
         }

@@ -4,6 +4,7 @@
 
 #include "platform/failure.h"
 #include "platform/program_folder.h"
+#include "platform/system_library.h"
 
 namespace pw {
 
@@ -33,7 +34,10 @@ StartedProcess SystemProgramStarter::Start(const std::wstring& application,
 }
 
 DWORD SystemShellLauncher::Execute(SHELLEXECUTEINFOA& request) {
-    if (::ShellExecuteExA(&request)) {
+    // The shell is loaded for its first use, not at every start.
+    static const auto execute =
+        RequiredSystemFunction<decltype(::ShellExecuteExA)>(L"shell32.dll", "ShellExecuteExA");
+    if (execute(&request)) {
         return 0;
     }
     const DWORD error = ::GetLastError();
@@ -57,7 +61,9 @@ StartedProcess StartHelpViewer(const std::wstring& programFolder, ProgramStarter
     return programs.Start(SystemNotepad(), HelpCommandLine(programFolder), SW_SHOWNORMAL);
 }
 
-std::wstring UserPaintFolder() { return LocalAppDataFolder(L"\\Pixelwren\\Temp"); }
+std::wstring UserPaintFolder() {
+    return LocalAppDataFolder(L"\\Pixelwren\\Temp");
+}
 
 namespace {
 

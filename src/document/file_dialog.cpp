@@ -7,6 +7,7 @@
 
 #include "core/document_names.h"
 #include "platform/failure.h"
+#include "platform/system_library.h"
 
 namespace pw {
 
@@ -41,10 +42,14 @@ bool SystemFileDialogs::Show(HWND owner, FileDialogKind kind, FileDialogRequest&
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = request.flags | OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_ENABLESIZING;
 
-    const BOOL confirmed =
-        kind == FileDialogKind::Open ? ::GetOpenFileNameW(&dialog) : ::GetSaveFileNameW(&dialog);
+    const BOOL confirmed = kind == FileDialogKind::Open
+                               ? RequiredSystemFunction<decltype(::GetOpenFileNameW)>(
+                                     L"comdlg32.dll", "GetOpenFileNameW")(&dialog)
+                               : RequiredSystemFunction<decltype(::GetSaveFileNameW)>(
+                                     L"comdlg32.dll", "GetSaveFileNameW")(&dialog);
     if (!confirmed) {
-        const DWORD error = ::CommDlgExtendedError();
+        const DWORD error = RequiredSystemFunction<decltype(::CommDlgExtendedError)>(
+            L"comdlg32.dll", "CommDlgExtendedError")();
         if (error == 0) {
             return false;  // cancelled
         }

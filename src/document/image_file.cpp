@@ -258,8 +258,7 @@ std::vector<std::byte> Encode(const Picture& picture, ImageFormat format) {
     if (format == ImageFormat::Jpeg && options) {
         PROPBAG2 option{};
         option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
-        VARIANT value;
-        ::VariantInit(&value);
+        VARIANT value{};
         value.vt = VT_R4;
         value.fltVal = 0.9f;
         Check(options->Write(1, &option, &value), L"IPropertyBag2::Write(ImageQuality)");

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "platform/system_library.h"
+
 namespace pw {
 
 std::wstring FolderOfPath(const std::wstring& path) {
@@ -36,7 +38,10 @@ namespace {
 std::wstring KnownFolder(REFKNOWNFOLDERID id, const std::wstring& below) {
     PWSTR path = nullptr;
     std::wstring folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path))) {
+    // The shell is loaded for its first use, not at every start.
+    static const auto knownFolderPath =
+        SystemFunction<decltype(::SHGetKnownFolderPath)>(L"shell32.dll", "SHGetKnownFolderPath");
+    if (knownFolderPath != nullptr && SUCCEEDED(knownFolderPath(id, 0, nullptr, &path))) {
         folder = std::wstring(path) + below;
     }
     ::CoTaskMemFree(path);
