@@ -16,18 +16,6 @@ bool IsSwitch(std::wstring_view argument) {
     return !argument.empty() && (argument.front() == L'/' || argument.front() == L'-');
 }
 
-// Only ASCII letters fold: the switches and source words are ASCII, and a locale must not
-// decide whether an argument is one of them.
-std::wstring LowerAscii(std::wstring_view text) {
-    std::wstring lower(text);
-    for (wchar_t& c : lower) {
-        if (c >= L'A' && c <= L'Z') {
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-        }
-    }
-    return lower;
-}
-
 Switch SwitchOf(std::wstring_view argument) {
     const std::wstring name = LowerAscii(argument.substr(1));
     if (name == L"capture") {

@@ -54,8 +54,6 @@ std::wstring DialogFilterText(std::wstring_view filter) {
     return text;
 }
 
-namespace {
-
 std::wstring LowerAscii(std::wstring_view text) {
     std::wstring lower(text);
     for (wchar_t& c : lower) {
@@ -65,8 +63,6 @@ std::wstring LowerAscii(std::wstring_view text) {
     }
     return lower;
 }
-
-}  // namespace
 
 ImageFormat SaveFormatFor(std::wstring_view path, int filterIndex) {
     const std::wstring name = GetFileName(path);

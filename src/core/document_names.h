@@ -20,6 +20,10 @@ inline constexpr wchar_t kOpenFileFilter[] =
     L"所有图片(*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff)|"
     L"*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff";
 
+// The text with only its ASCII letters lowered: extensions, switches and the like are ASCII,
+// and the user's locale must not decide whether a text is one of them.
+std::wstring LowerAscii(std::wstring_view text);
+
 // The part of `path` after its last backslash; the whole text when it has none. Only the
 // backslash separates folders: "/" and ":" are ordinary characters.
 std::wstring GetFileName(std::wstring_view path);
