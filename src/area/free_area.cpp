@@ -107,20 +107,12 @@ AreaCopy CopyScreenAreaToClipboard(const ScreenSource& screen, HWND owner, int32
     }
     UniqueBitmap bitmap = CopyToNewBitmap(screen.dc, left - screen.originX, top - screen.originY,
                                           static_cast<int>(width), static_cast<int>(height));
-    ClipboardSession clipboard = ClipboardSession::Open(owner);
-    const wchar_t* failed = nullptr;
-    if (!clipboard) {
-        failed = L"OpenClipboard";
-    } else if (!clipboard.Empty()) {
-        failed = L"EmptyClipboard";
-    } else if (!clipboard.SetBitmap(bitmap)) {
-        failed = L"SetClipboardData";
-    }
-    if (failed != nullptr) {
+    if (const ClipboardFailure failure = PutBitmapOnClipboard(owner, bitmap);
+        failure.failedCall != nullptr) {
         copy.outcome = AreaCopy::Outcome::Kept;
         copy.kept = std::move(bitmap);
-        copy.failedCall = failed;
-        copy.error = clipboard.Error();
+        copy.failedCall = failure.failedCall;
+        copy.error = failure.error;
         return copy;
     }
     copy.outcome = AreaCopy::Outcome::OnClipboard;

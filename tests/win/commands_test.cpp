@@ -22,10 +22,6 @@ protected:
         ::MapWindowPoints(m_form.Hwnd(), HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
         return rect;
     }
-    // What the system sends when a registered hotkey is pressed.
-    void PressHotkey(UINT id, UINT modifiers) {
-        ::SendMessageW(m_form.Hwnd(), WM_HOTKEY, id, MAKELPARAM(modifiers, VK_SNAPSHOT));
-    }
 };
 
 TEST_F(CommandsTest, ClientAreaCaptureIsTheClientAreaAsShown) {

@@ -777,9 +777,6 @@ TEST_F(FreeAreaCaptureTest, ZTurnsTheMagnifierOverAndTheNextWindowKeepsTheChoice
 }
 
 TEST_F(FreeAreaCaptureTest, TheLastAreaIsCapturedAgainWithoutArmingOrTheWindow) {
-    const auto pressHotkey = [&](UINT id, UINT modifiers) {
-        ::SendMessageW(m_form.Hwnd(), WM_HOTKEY, id, MAKELPARAM(modifiers, VK_SNAPSHOT));
-    };
     // The scene again, over the fixture's, as another program shows it: on a thread of its
     // own that repaints what the main window uncovers while this one runs the repeat.
     std::atomic<bool> sceneShown{false};
@@ -814,7 +811,7 @@ TEST_F(FreeAreaCaptureTest, TheLastAreaIsCapturedAgainWithoutArmingOrTheWindow) 
 
     // Before any free area: said so, and nothing changes.
     m_boxes.Answer(IDOK);
-    pressHotkey(ids::kMnuRepeat, MOD_SHIFT);
+    PressHotkey(ids::kMnuRepeat, MOD_SHIFT);
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_EQ(m_boxes.Last().text.find(L"无法完成“重复上次自由捕获”"), 0u)
         << Narrow(m_boxes.Last().text);
@@ -824,7 +821,7 @@ TEST_F(FreeAreaCaptureTest, TheLastAreaIsCapturedAgainWithoutArmingOrTheWindow) 
     EXPECT_EQ(test::TextOnClipboard(), L"before");
 
     // Ctrl+Print Screen arms; the area that lands is kept in the settings.
-    pressHotkey(ids::kMnuDistrict, MOD_CONTROL);
+    PressHotkey(ids::kMnuDistrict, MOD_CONTROL);
     ASSERT_TRUE(m_form.Snapshot().Shown());
     test::PumpMessages(50);
     Drag(100, 100, 300, 250);
@@ -839,7 +836,7 @@ TEST_F(FreeAreaCaptureTest, TheLastAreaIsCapturedAgainWithoutArmingOrTheWindow) 
     ::SetWindowPos(m_form.Hwnd(), HWND_TOPMOST, 150, 120, 450, 400, 0);
     test::PumpMessages(50);
     ASSERT_GT(test::Differences(test::ReadScreen(area), expected), 1000);
-    pressHotkey(ids::kMnuRepeat, MOD_SHIFT);
+    PressHotkey(ids::kMnuRepeat, MOD_SHIFT);
     EXPECT_EQ(m_boxes.Count(), 1u);
     EXPECT_FALSE(m_form.Snapshot().Shown());
     expectLanded(m_form, "repeated");

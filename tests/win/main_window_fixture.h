@@ -14,7 +14,7 @@ namespace pw::test {
 
 // HKEY_CURRENT_USER\Software\PixelwrenTests\<name>, deleted when the object goes.
 class TestSettingsKey {
-public:
+  public:
     TestSettingsKey();
     TestSettingsKey(const TestSettingsKey&) = delete;
     TestSettingsKey& operator=(const TestSettingsKey&) = delete;
@@ -24,7 +24,7 @@ public:
     [[nodiscard]] std::wstring Value(const wchar_t* key) const;
     void Set(const wchar_t* key, const std::wstring& text);
 
-private:
+  private:
     std::wstring m_path;
 };
 
@@ -32,10 +32,14 @@ private:
 ::testing::AssertionResult CreateShown(FrmMain& form);
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     explicit MainWindowTest(FrmMainServices services = {})
         : m_form(m_boxes, m_settings, std::move(services)) {}
     void SetUp() override { ASSERT_TRUE(CreateShown(m_form)); }
+    // What the system sends when a registered Print Screen hotkey is pressed.
+    void PressHotkey(UINT id, UINT modifiers) {
+        ::SendMessageW(m_form.Hwnd(), WM_HOTKEY, id, MAKELPARAM(modifiers, VK_SNAPSHOT));
+    }
 
     TestSettingsKey m_key;
     SettingsStore m_settings{m_key.Path()};
