@@ -21,7 +21,9 @@ add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
 set(PIXELWREN_GENERATED ${CMAKE_BINARY_DIR}/generated)
 find_program(PIXELWREN_HOST_CXX NAMES g++ c++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
 add_custom_command(
-  OUTPUT ${PIXELWREN_GENERATED}/pixelwren.ico ${PIXELWREN_GENERATED}/toolbar.bmp
+  OUTPUT ${PIXELWREN_GENERATED}/pixelwren.ico ${PIXELWREN_GENERATED}/toolbar16.bmp
+         ${PIXELWREN_GENERATED}/toolbar20.bmp ${PIXELWREN_GENERATED}/toolbar24.bmp
+         ${PIXELWREN_GENERATED}/toolbar32.bmp
   COMMAND ${CMAKE_COMMAND} -E make_directory ${PIXELWREN_GENERATED}
   COMMAND ${PIXELWREN_HOST_CXX} -std=c++20 -O2 ${CMAKE_SOURCE_DIR}/tools/art/make_art.cpp
           -o ${PIXELWREN_GENERATED}/make_art
@@ -37,7 +39,7 @@ endif()
 configure_file(res/pixelwren.manifest.in ${PIXELWREN_GENERATED}/pixelwren.manifest @ONLY)
 set(PIXELWREN_RESOURCES res/pixelwren.rc)
 set_source_files_properties(res/pixelwren.rc PROPERTIES
-  OBJECT_DEPENDS "${PIXELWREN_GENERATED}/pixelwren.ico;${PIXELWREN_GENERATED}/toolbar.bmp;${PIXELWREN_GENERATED}/pixelwren.manifest")
+  OBJECT_DEPENDS "${PIXELWREN_GENERATED}/pixelwren.ico;${PIXELWREN_GENERATED}/toolbar16.bmp;${PIXELWREN_GENERATED}/toolbar20.bmp;${PIXELWREN_GENERATED}/toolbar24.bmp;${PIXELWREN_GENERATED}/toolbar32.bmp;${PIXELWREN_GENERATED}/pixelwren.manifest")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PIXELWREN_GENERATED}")
 
 add_library(pw_win STATIC

@@ -81,9 +81,9 @@ std::span<const ToolbarPosition> ToolbarTable();
 // (below 2, above 17, a placeholder or the separator).
 UINT ToolbarCommand(int index);
 
-// ImageList1: 23 images of 16 by 16, silver as the mask colour; five of them carry keys.
+// ImageList1: 23 square images at the size the window's dpi takes (ToolbarImageSizeForDpi),
+// silver as the mask colour; five of them carry keys.
 inline constexpr int kToolbarImageCount = 23;
-inline constexpr int kToolbarImageSize = 16;
 inline constexpr COLORREF kToolbarMaskColour = RGB(192, 192, 192);
 // The image (numbered from 1) that carries this key, or 0 when none does.
 int ImageOfKey(const char* key);

@@ -257,6 +257,22 @@ void Toolbar::ScaleGaps(UINT dpi) {
     }
 }
 
+void Toolbar::SetImages(HIMAGELIST images) {
+    // Buttons keep their size on their own: they keep the room they had around the old images.
+    int oldSize = 0;
+    ::ImageList_GetIconSize(
+        reinterpret_cast<HIMAGELIST>(::SendMessageW(m_hwnd, TB_GETIMAGELIST, 0, 0)), &oldSize,
+        &oldSize);
+    const auto oldButton = static_cast<DWORD>(::SendMessageW(m_hwnd, TB_GETBUTTONSIZE, 0, 0));
+    int size = 0;
+    ::ImageList_GetIconSize(images, &size, &size);
+    ::SendMessageW(m_hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    ::SendMessageW(m_hwnd, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
+    ::SendMessageW(m_hwnd, TB_SETBUTTONSIZE, 0,
+                   MAKELPARAM(LOWORD(oldButton) - oldSize + size, HIWORD(oldButton) - oldSize + size));
+    ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
 void Toolbar::Fit(int parentWidthPixels) {
     ::SetWindowPos(m_hwnd, nullptr, 0, 0, std::max(parentWidthPixels, 0), m_height,
                    SWP_NOZORDER | SWP_NOACTIVATE);

@@ -101,6 +101,9 @@ public:
                       UINT dpi);
     // The placeholders' gaps for a new dpi, scaled like the separator they stand for.
     void ScaleGaps(UINT dpi);
+    // Shows the buttons' images from another list (the caller keeps both lists), with the
+    // buttons resized around them.
+    void SetImages(HIMAGELIST images);
 
 private:
     HWND m_hwnd = nullptr;

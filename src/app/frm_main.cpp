@@ -86,12 +86,18 @@ HICON LoadProgramIcon(int size) {
                                            size, LR_DEFAULTCOLOR | LR_SHARED));
 }
 
-HIMAGELIST CreateToolbarImages() {
-    HIMAGELIST list = ::ImageList_Create(kToolbarImageSize, kToolbarImageSize,
-                                         ILC_COLOR24 | ILC_MASK, kToolbarImageCount, 0);
-    const auto strip = static_cast<HBITMAP>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ids::kToolbarBitmapResource),
-                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+// The toolbar's images drawn at `size` pixels (one of kToolbarImageSizes).
+HIMAGELIST CreateToolbarImages(int size) {
+    const auto* found =
+        std::find(std::begin(kToolbarImageSizes), std::end(kToolbarImageSizes), size);
+    const int resource = ids::kToolbarBitmapResource +
+                         static_cast<int>(found == std::end(kToolbarImageSizes)
+                                              ? 0
+                                              : found - std::begin(kToolbarImageSizes));
+    HIMAGELIST list = ::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kToolbarImageCount, 0);
+    const auto strip =
+        static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource),
+                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (list != nullptr && strip != nullptr) {
         ::ImageList_AddMasked(list, strip, kToolbarMaskColour);
     }
@@ -398,7 +404,8 @@ void FrmMain::OnEndSession(bool ending) {
 void FrmMain::CreateControls() {
     const HWND self = Hwnd();
     m_toolbar1.Create(self, ids::kToolbar1, TwipsToPixels(kToolbarHeight, m_units.y));
-    m_imageList1 = CreateToolbarImages();
+    m_imageList1 =
+        CreateToolbarImages(ToolbarImageSizeForDpi(static_cast<int>(DpiForWindow(self))));
     m_toolbar1.AddPositions(ToolbarTable(), m_imageList1, ids::kToolbarCommandBase,
                             DpiForWindow(self));
     m_statusBar1.Create(self, ids::kStatusBar1);
@@ -1073,6 +1080,21 @@ void FrmMain::ApplyDpi(UINT dpi) {
     m_units = TwipsPerPixelForDpi(static_cast<int>(dpi), static_cast<int>(dpi));
     m_toolbar1.SetHeightPixels(TwipsToPixels(kToolbarHeight, m_units.y));
     m_toolbar1.ScaleGaps(dpi);
+    // The images drawn for the new scale, and the icons the caption and Alt+Tab show.
+    const int imageSize = ToolbarImageSizeForDpi(static_cast<int>(dpi));
+    int shownSize = 0;
+    ::ImageList_GetIconSize(m_imageList1, &shownSize, &shownSize);
+    if (imageSize != shownSize) {
+        if (HIMAGELIST images = CreateToolbarImages(imageSize); images != nullptr) {
+            m_toolbar1.SetImages(images);
+            ::ImageList_Destroy(m_imageList1);
+            m_imageList1 = images;
+        }
+    }
+    ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(LoadProgramIcon(MetricForDpi(SM_CXSMICON, dpi))));
+    ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(LoadProgramIcon(MetricForDpi(SM_CXICON, dpi))));
     // Without a picture, PicBmp keeps its size in twips; a picture keeps its pixels.
     if (m_picBmp.GetPicture().Empty()) {
         const RECT size =

@@ -22,6 +22,7 @@ inline constexpr unsigned kToolbarCommandBase = 1500;
 
 // Resources.
 inline constexpr int kIconResource = 1;
+// The toolbar strips, one per size of kToolbarImageSizes in its order, from this id up.
 inline constexpr int kToolbarBitmapResource = 200;
 
 // The per-user settings store: HKEY_CURRENT_USER\<key>\<section>, REG_SZ values.

@@ -23,4 +23,15 @@ float PixelsToTwips(int32_t pixels, float twipsPerPixel) {
     return static_cast<float>(static_cast<double>(pixels) * twipsPerPixel);
 }
 
+int ToolbarImageSizeForDpi(int dpi) {
+    const int wanted = dpi > 0 ? static_cast<int>(16LL * dpi / kStandardDpi) : 16;
+    int size = kToolbarImageSizes[0];
+    for (const int candidate : kToolbarImageSizes) {
+        if (candidate <= wanted) {
+            size = candidate;
+        }
+    }
+    return size;
+}
+
 }  // namespace pw

@@ -24,4 +24,10 @@ TwipsPerPixel TwipsPerPixelForDpi(int dpiX, int dpiY);
 int32_t TwipsToPixels(double twips, float twipsPerPixel);
 float PixelsToTwips(int32_t pixels, float twipsPerPixel);
 
+// The toolbar's images are drawn at these sizes in pixels: 100, 125, 150 and 200 % of 16.
+inline constexpr int kToolbarImageSizes[] = {16, 20, 24, 32};
+// The largest of them that is no bigger than 16 pixels at this dpi: 16 at 96 and 110 dpi,
+// 24 at 144 and 168, 32 from 192 up. A dpi of zero or less counts as 96.
+int ToolbarImageSizeForDpi(int dpi);
+
 }  // namespace pw

@@ -174,6 +174,29 @@ bool SaveGrab(const Grab& grab, const std::wstring& path) {
     return static_cast<bool>(out);
 }
 
+// A bitmap file's pixels, read by the system's own loader.
+bool GrabOfFile(Grab& grab, const std::wstring& path) {
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (bitmap == nullptr) {
+        return false;
+    }
+    BITMAP info{};
+    ::GetObjectW(bitmap, sizeof info, &info);
+    grab = {info.bmWidth, info.bmHeight, std::vector<uint32_t>(static_cast<size_t>(info.bmWidth) * info.bmHeight)};
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), info.bmWidth, -info.bmHeight, 1, 32, BI_RGB};
+    HDC screen = ::GetDC(nullptr);
+    const bool read = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), grab.pixels.data(), &bi,
+                                  DIB_RGB_COLORS) == info.bmHeight;
+    ::ReleaseDC(nullptr, screen);
+    ::DeleteObject(bitmap);
+    for (uint32_t& pixel : grab.pixels) {
+        pixel &= 0x00FFFFFFu;
+    }
+    return read;
+}
+
 bool LoadGrab(Grab& grab, const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     uint32_t header[3] = {};
@@ -453,43 +476,48 @@ int Run(const std::vector<std::wstring>& a) {
     if (cmd == L"file-vs-grab" && need(2)) {
         // Pixels of a bitmap file, read by the system's own loader, that differ from a saved
         // grab; "size WxH" when the sizes differ.
-        HBITMAP bitmap = static_cast<HBITMAP>(
-            ::LoadImageW(nullptr, a[2].c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+        Grab file;
         Grab saved;
-        if (bitmap == nullptr || !LoadGrab(saved, a[3])) {
+        if (!GrabOfFile(file, a[2]) || !LoadGrab(saved, a[3])) {
             return Fail("cannot read the bitmap file or the grab");
         }
-        BITMAP info{};
-        ::GetObjectW(bitmap, sizeof info, &info);
-        if (info.bmWidth != saved.width || info.bmHeight != saved.height) {
-            Print("size " + std::to_string(info.bmWidth) + "x" + std::to_string(info.bmHeight));
-            ::DeleteObject(bitmap);
+        if (file.width != saved.width || file.height != saved.height) {
+            Print("size " + std::to_string(file.width) + "x" + std::to_string(file.height));
             return 0;
         }
-        HDC memory = ::CreateCompatibleDC(nullptr);
-        HGDIOBJ old = ::SelectObject(memory, bitmap);
-        HDC screen = ::GetDC(nullptr);
-        HDC copy = ::CreateCompatibleDC(screen);
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), saved.width, -saved.height, 1, 32, BI_RGB};
-        void* bits = nullptr;
-        HBITMAP section = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ oldCopy = ::SelectObject(copy, section);
-        ::BitBlt(copy, 0, 0, saved.width, saved.height, memory, 0, 0, SRCCOPY);
         size_t differ = 0;
-        const auto* words = static_cast<const uint32_t*>(bits);
         for (size_t i = 0; i < saved.pixels.size(); ++i) {
-            differ += (words[i] & 0x00FFFFFFu) != saved.pixels[i];
+            differ += file.pixels[i] != saved.pixels[i];
         }
-        ::SelectObject(copy, oldCopy);
-        ::DeleteObject(section);
-        ::DeleteDC(copy);
-        ::ReleaseDC(nullptr, screen);
-        ::SelectObject(memory, old);
-        ::DeleteDC(memory);
-        ::DeleteObject(bitmap);
         Print(std::to_string(differ));
         return 0;
+    }
+    if (cmd == L"find-image" && need(7)) {
+        // Where on the screen, inside x y w h, image N (from 1) of a strip of SIZE-pixel cells
+        // shows, its silver key left out: "X Y", or a failure.
+        Grab strip;
+        if (!GrabOfFile(strip, a[2])) {
+            return Fail("cannot read the strip");
+        }
+        const int cell = ToInt(a[3]) - 1, size = ToInt(a[4]);
+        const Grab screen = GrabScreen(ToInt(a[5]), ToInt(a[6]), ToInt(a[7]), ToInt(a[8]));
+        for (int y = 0; y + size <= screen.height; ++y) {
+            for (int x = 0; x + size <= screen.width; ++x) {
+                bool same = true;
+                for (int j = 0; j < size && same; ++j) {
+                    for (int i = 0; i < size && same; ++i) {
+                        const uint32_t want = strip.pixels[static_cast<size_t>(j) * strip.width + cell * size + i];
+                        same = want == 0xC0C0C0u ||
+                               screen.pixels[static_cast<size_t>(y + j) * screen.width + x + i] == want;
+                    }
+                }
+                if (same) {
+                    Print(std::to_string(ToInt(a[5]) + x) + " " + std::to_string(ToInt(a[6]) + y));
+                    return 0;
+                }
+            }
+        }
+        return Fail("the image is not on the screen there");
     }
     if (cmd == L"keep-desktop") {
         // A hidden window that keeps the virtual desktop open between tests: Wine closes a

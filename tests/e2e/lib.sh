@@ -1,7 +1,17 @@
 # Shared by the end-to-end tests: start the real Pixelwren.exe in the test desktop, look at it
 # with pwdriver.exe, press real keys and move the real mouse with xdotool. Every wait polls
 # something observable and has a timeout; whatever a test started is ended by its own id.
-set -euo pipefail
+set -eEuo pipefail
+# A command that fails outside any condition ends the test: say which, where it was called
+# from, and how it ended (a program that crashed under Wine prints nothing itself).
+on_error() {
+  local rc=$1 where="" i
+  for ((i = 1; i < ${#FUNCNAME[@]}; i++)); do
+    where+=" ${FUNCNAME[i]}@${BASH_SOURCE[i]##*/}:${BASH_LINENO[i - 1]}"
+  done
+  echo "FAIL: '$BASH_COMMAND' exited $rc in$where" >&2
+}
+trap 'rc=$?; ((BASH_SUBSHELL)) || on_error $rc' ERR
 
 : "${PIXELWREN_EXE:?}" "${PIXELWREN_DRIVER:?}" "${DISPLAY:?}"
 

@@ -48,6 +48,14 @@ TEST(UnitsTest, TwipsPerPixelFollowTheLogicalDpi) {
     EXPECT_FLOAT_EQ(mixed.y, 7.5f);
 }
 
+TEST(UnitsTest, ToolbarImagesAreTheLargestSetNoBiggerThanTheScale) {
+    const int rows[][2] = {{96, 16},  {119, 16}, {120, 20}, {143, 20}, {144, 24}, {168, 24},
+                           {191, 24}, {192, 32}, {480, 32}, {72, 16},  {0, 16},   {-144, 16}};
+    for (const auto& [dpi, size] : rows) {
+        EXPECT_EQ(ToolbarImageSizeForDpi(dpi), size) << dpi;
+    }
+}
+
 TEST(UnitsTest, TwipsBecomePixelsRoundedHalfToEven) {
     EXPECT_EQ(TwipsToPixels(6500, 15.0f), 433);   // 433.33
     EXPECT_EQ(TwipsToPixels(1000, 15.0f), 67);    // 66.67

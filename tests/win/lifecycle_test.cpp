@@ -14,6 +14,7 @@
 #include "app/frm_main.h"
 #include "core/ids.h"
 #include "core/geometry.h"
+#include "core/units.h"
 #include "main_window_fixture.h"
 
 namespace pw {
@@ -488,18 +489,30 @@ TEST_F(LifecycleTest, HotkeysHeldElsewhereAreNamedOnceAndTheOthersStillWork) {
 
 TEST_F(LifecycleTest, ProgramResourcesCarryIconAndManifest) {
     const HMODULE module = ::GetModuleHandleW(nullptr);
-    // The icon group: four images, 16 to 64 pixels, 32 bits each.
+    // The icon group: the sizes of 100 to 200 % for the caption, then 48 and 64 pixels, 32 bits
+    // each; and a toolbar strip of 23 images for each of the first four.
+    const int sizes[] = {16, 20, 24, 32, 48, 64};
     const HRSRC group = ::FindResourceW(module, MAKEINTRESOURCEW(ids::kIconResource), RT_GROUP_ICON);
     ASSERT_NE(group, nullptr);
     const auto* directory = static_cast<const BYTE*>(::LockResource(::LoadResource(module, group)));
     ASSERT_NE(directory, nullptr);
     const WORD count = *reinterpret_cast<const WORD*>(directory + 4);
-    ASSERT_EQ(count, 4);
+    ASSERT_EQ(count, 6);
     for (int i = 0; i < count; ++i) {
         const BYTE* entry = directory + 6 + i * 14;  // GRPICONDIRENTRY
         const int size = entry[0] == 0 ? 256 : entry[0];
-        EXPECT_EQ(size, 16 * (i + 1)) << i;
+        EXPECT_EQ(size, sizes[i]) << i;
         EXPECT_EQ(*reinterpret_cast<const WORD*>(entry + 6), 32) << i;  // bits per pixel
+    }
+    for (int i = 0; i < 4; ++i) {
+        const auto strip = static_cast<HBITMAP>(::LoadImageW(
+            module, MAKEINTRESOURCEW(ids::kToolbarBitmapResource + i), IMAGE_BITMAP, 0, 0, 0));
+        ASSERT_NE(strip, nullptr) << i;
+        BITMAP info{};
+        ::GetObjectW(strip, sizeof info, &info);
+        EXPECT_EQ(info.bmWidth, 23 * kToolbarImageSizes[i]) << i;
+        EXPECT_EQ(info.bmHeight, kToolbarImageSizes[i]) << i;
+        ::DeleteObject(strip);
     }
     const auto icon = static_cast<HICON>(
         ::LoadImageW(module, MAKEINTRESOURCEW(ids::kIconResource), IMAGE_ICON, 48, 48, 0));

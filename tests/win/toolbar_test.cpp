@@ -141,28 +141,19 @@ TEST_F(ToolbarTest, ClicksRunTheMenusCommandsAndReportTheirFailures) {
     EXPECT_TRUE(m_form.PicBmp().GetPicture() == before);
 }
 
-TEST_F(ToolbarTest, ImageListHas23MaskedImagesWithTheirKeys) {
-    const HIMAGELIST images = m_form.ImageList1();
-    ASSERT_NE(images, nullptr);
-    EXPECT_EQ(::ImageList_GetImageCount(images), 23);
-    int width = 0;
-    int height = 0;
-    ::ImageList_GetIconSize(images, &width, &height);
-    EXPECT_EQ(width, 16);
-    EXPECT_EQ(height, 16);
-
+TEST_F(ToolbarTest, ImageListHas23MaskedImagesWithTheirKeysAtEveryScale) {
     // Each image drawn transparently over magenta: silver became transparent, and the rest
     // is artwork, not a blank.
-    const test::Pixels blank = [&] {
+    const auto drawn = [&](int size) {
         HDC screen = ::GetDC(nullptr);
         HDC memory = ::CreateCompatibleDC(screen);
-        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 16 * 23, 16);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size * 23, size);
         HGDIOBJ old = ::SelectObject(memory, bitmap);
         HBRUSH magenta = ::CreateSolidBrush(RGB(255, 0, 255));
-        const RECT all{0, 0, 16 * 23, 16};
+        const RECT all{0, 0, size * 23, size};
         ::FillRect(memory, &all, magenta);
         for (int i = 0; i < 23; ++i) {
-            ::ImageList_Draw(images, i, memory, i * 16, 0, ILD_TRANSPARENT);
+            ::ImageList_Draw(m_form.ImageList1(), i, memory, i * size, 0, ILD_TRANSPARENT);
         }
         ::SelectObject(memory, old);
         test::Pixels pixels = test::ReadBitmap(bitmap);
@@ -171,23 +162,62 @@ TEST_F(ToolbarTest, ImageListHas23MaskedImagesWithTheirKeys) {
         ::DeleteDC(memory);
         ::ReleaseDC(nullptr, screen);
         return pixels;
-    }();
+    };
+    // The window moved to monitors of 150, 125 and 200 % and back: each scale has images
+    // drawn at its own size, and the buttons grow and shrink with them inside the bar.
+    std::vector<uint32_t> firstImage;
+    for (const auto& [dpi, size] : {std::pair{144, 24}, {120, 20}, {192, 32}, {96, 16}}) {
+        RECT suggested{100, 100, 100 + 433 * dpi / 96, 100 + 433 * dpi / 96};
+        ::SendMessageW(m_form.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                       reinterpret_cast<LPARAM>(&suggested));
+        ASSERT_EQ(::ImageList_GetImageCount(m_form.ImageList1()), 23) << dpi;
+        int width = 0;
+        int height = 0;
+        ::ImageList_GetIconSize(m_form.ImageList1(), &width, &height);
+        EXPECT_EQ(width, size) << dpi;
+        EXPECT_EQ(height, size) << dpi;
+        EXPECT_EQ(reinterpret_cast<HIMAGELIST>(::SendMessageW(Bar(), TB_GETIMAGELIST, 0, 0)),
+                  m_form.ImageList1());
+        const auto button = static_cast<DWORD>(::SendMessageW(Bar(), TB_GETBUTTONSIZE, 0, 0));
+        EXPECT_GT(LOWORD(button), size) << dpi;
+        EXPECT_GT(HIWORD(button), size) << dpi;
+        EXPECT_LE(HIWORD(button), m_form.Toolbar1().HeightPixels()) << dpi;
+
+        const test::Pixels images = drawn(size);
+        for (int i = 0; i < 23; ++i) {
+            int transparent = 0;
+            int silver = 0;
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    const uint32_t pixel = images.At(i * size + x, y);
+                    transparent += pixel == 0xFF00FF;
+                    silver += pixel == 0xC0C0C0;
+                }
+            }
+            EXPECT_GT(size * size - transparent, size * size / 12) << "image " << i + 1 << " at " << size;
+            EXPECT_EQ(silver, 0) << "image " << i + 1 << " shows its mask colour at " << size;
+        }
+        // Drawn for the size, not the 16 px image stretched: the folder's outline stays one
+        // stroke thick (two pixels from 200 %).
+        const int stroke = size >= 32 ? 2 : 1;
+        int outline = 0;
+        while (outline < size && images.At(outline, size / 2) == 0) {
+            ++outline;
+        }
+        EXPECT_EQ(outline, stroke) << size;
+        std::vector<uint32_t> first;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                first.push_back(images.At(x, y));
+            }
+        }
+        EXPECT_NE(first, firstImage) << size;
+        firstImage = first;
+    }
+    const test::Pixels blank = drawn(16);
     // The open folder's corners are background.
     EXPECT_EQ(blank.At(0, 0), 0xFF00FFu);
     EXPECT_EQ(blank.At(15, 15), 0xFF00FFu);
-    for (int i = 0; i < 23; ++i) {
-        int transparent = 0;
-        int silver = 0;
-        for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x < 16; ++x) {
-                const uint32_t pixel = blank.At(i * 16 + x, y);
-                transparent += pixel == 0xFF00FF;
-                silver += pixel == 0xC0C0C0;
-            }
-        }
-        EXPECT_GT(256 - transparent, 20) << "image " << i + 1 << " is nearly blank";
-        EXPECT_EQ(silver, 0) << "image " << i + 1 << " shows its mask colour";
-    }
 
     // The keyed images are the ones the Open, Save and area buttons show; the two that no
     // button shows are artwork of their own, unlike every other image.

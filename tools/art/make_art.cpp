@@ -2,8 +2,9 @@
 //
 //   make_art OUTDIR
 //
-// writes OUTDIR/pixelwren.ico (16, 32, 48 and 64 px, 32-bit BGRA with alpha) and
-// OUTDIR/toolbar.bmp (23 toolbar images of 16x16 in one 24-bit strip on silver).
+// writes OUTDIR/pixelwren.ico (16, 20, 24, 32, 48 and 64 px, 32-bit BGRA with alpha) and
+// OUTDIR/toolbarS.bmp for S = 16, 20, 24 and 32: the 23 toolbar images of S by S px in one
+// 24-bit strip on silver, each drawn at that size.
 // Standard library only, so the build needs no image tools.
 
 #include <algorithm>
@@ -47,55 +48,63 @@ struct Pt {
     double x, y;
 };
 
-// Coordinates are pixel indices: (3, 4) is the centre of the pixel in column 3, row 4.
-// Every shape either covers a pixel completely or not at all, so edges stay binary.
+// The images are designed on a 16 by 16 grid and drawn at any cell size from 16 px up.
+// Coordinates are design pixel indices: (3, 4) is the centre of the pixel in column 3, row 4.
+// Every shape either covers a device pixel completely or not at all, so edges stay binary
+// (crisp) at every size. Design pixel edges land on whole device pixels (edge e at
+// round(e * scale)), so fills that meet in the design still meet; a one-pixel stroke of the
+// design is `stroke` device pixels thick wherever it lands, so outlines stay even.
 class Canvas {
 public:
-    Canvas(int w, int h, Rgb background)
-        : w_(w), h_(h), clip_{0, 0, w - 1, h - 1}, px_(static_cast<size_t>(w * h), background) {}
+    Canvas(int w, int h, Rgb background, double scale = 1.0)
+        : w_(w), h_(h), scale_(scale), stroke_(std::max(1, int(scale))),
+          clip_{0, 0, w - 1, h - 1}, px_(static_cast<size_t>(w * h), background) {}
 
     int width() const { return w_; }
     int height() const { return h_; }
     Rgb at(int x, int y) const { return px_[static_cast<size_t>(y * w_ + x)]; }
 
-    void set(int x, int y, Rgb c) {
-        if (x >= clip_[0] && y >= clip_[1] && x <= clip_[2] && y <= clip_[3] && x >= 0 && y >= 0 && x < w_ && y < h_)
-            px_[static_cast<size_t>(y * w_ + x)] = c;
-    }
+    // A design pixel: the stroke-sized square at its leading edges.
+    void set(int x, int y, Rgb c) { fill(x, y, x, y, c); }
 
-    // Drawing outside this rectangle (inclusive) is dropped until unclip().
-    void clip(int x0, int y0, int x1, int y1) { clip_ = {x0, y0, x1, y1}; }
+    // Drawing outside this rectangle (inclusive, design pixels) is dropped until unclip().
+    void clip(int x0, int y0, int x1, int y1) { clip_ = {edge(x0), edge(y0), edge(x1 + 1) - 1, edge(y1 + 1) - 1}; }
     void unclip() { clip_ = {0, 0, w_ - 1, h_ - 1}; }
 
-    // Inclusive corners.
+    // Inclusive corners. A side one design pixel long is a stroke from its leading edge.
     void fill(int x0, int y0, int x1, int y1, Rgb c) {
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x) set(x, y, c);
+        const auto [dx0, dx1] = span(x0, x1);
+        const auto [dy0, dy1] = span(y0, y1);
+        fillDevice(dx0, dy0, dx1, dy1, c);
     }
 
+    // The outline keeps inside the rectangle: the right and bottom strokes end at its far edges.
     void frame(int x0, int y0, int x1, int y1, Rgb c) {
-        fill(x0, y0, x1, y0, c);
-        fill(x0, y1, x1, y1, c);
-        fill(x0, y0, x0, y1, c);
-        fill(x1, y0, x1, y1, c);
+        const int l = edge(x0), t = edge(y0), r = edge(x1 + 1), b = edge(y1 + 1);
+        fillDevice(l, t, r, t + stroke_, c);
+        fillDevice(l, b - stroke_, r, b, c);
+        fillDevice(l, t, l + stroke_, b, c);
+        fillDevice(r - stroke_, t, r, b, c);
     }
 
-    void box(int x0, int y0, int x1, int y1, Rgb inside, Rgb edge) {
-        fill(x0, y0, x1, y1, inside);
-        frame(x0, y0, x1, y1, edge);
+    void box(int x0, int y0, int x1, int y1, Rgb inside, Rgb edgeColour) {
+        fillDevice(edge(x0), edge(y0), edge(x1 + 1), edge(y1 + 1), inside);
+        frame(x0, y0, x1, y1, edgeColour);
     }
 
-    // Bresenham, both ends included.
+    // Bresenham between the device pixels of the design ends, with a stroke-sized pen.
     void line(int x0, int y0, int x1, int y1, Rgb c) {
-        const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
-        const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+        int ax = edge(x0), ay = edge(y0);
+        const int bx = edge(x1), by = edge(y1);
+        const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
+        const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
         int err = dx + dy;
         for (;;) {
-            set(x0, y0, c);
-            if (x0 == x1 && y0 == y1) break;
+            fillDevice(ax, ay, ax + stroke_, ay + stroke_, c);
+            if (ax == bx && ay == by) break;
             const int e2 = 2 * err;
-            if (e2 >= dy) { err += dy; x0 += sx; }
-            if (e2 <= dx) { err += dx; y0 += sy; }
+            if (e2 >= dy) { err += dy; ax += sx; }
+            if (e2 <= dx) { err += dx; ay += sy; }
         }
     }
 
@@ -115,34 +124,41 @@ public:
     }
 
     // Fills the polygon, then traces its edges, so the outline always closes.
-    void polygon(const std::vector<Pt>& pts, Rgb inside, Rgb edge) {
+    void polygon(const std::vector<Pt>& pts, Rgb inside, Rgb edgeColour) {
         forEachPixel([&](double x, double y) { return insidePolygon(pts, x, y); }, inside);
         for (size_t i = 0; i < pts.size(); ++i) {
             const Pt a = pts[i], b = pts[(i + 1) % pts.size()];
-            line(int(a.x), int(a.y), int(b.x), int(b.y), edge);
+            line(int(a.x), int(a.y), int(b.x), int(b.y), edgeColour);
         }
     }
 
-    // Marching ants: alternating runs of two colours along the border.
+    // Marching ants: alternating runs of two colours along the border, one stroke wide.
     void dashedFrame(int x0, int y0, int x1, int y1, Rgb a, Rgb b, int run) {
+        const int l = edge(x0), t = edge(y0), r = edge(x1 + 1) - stroke_, btm = edge(y1 + 1) - stroke_;
+        const int deviceRun = std::max(1, int(std::lround(run * scale_)));
         int step = 0;
-        auto put = [&](int x, int y) { set(x, y, (step++ / run) % 2 ? b : a); };
-        for (int x = x0; x < x1; ++x) put(x, y0);
-        for (int y = y0; y < y1; ++y) put(x1, y);
-        for (int x = x1; x > x0; --x) put(x, y1);
-        for (int y = y1; y > y0; --y) put(x0, y);
+        auto put = [&](int x, int y) { fillDevice(x, y, x + stroke_, y + stroke_, (step++ / deviceRun) % 2 ? b : a); };
+        for (int x = l; x < r; ++x) put(x, t);
+        for (int y = t; y < btm; ++y) put(r, y);
+        for (int x = r; x > l; --x) put(x, btm);
+        for (int y = btm; y > t; --y) put(l, y);
     }
 
-    // A small hand-drawn mark; '#' sets a pixel, anything else leaves it.
+    // A small hand-drawn mark; '#' sets a design pixel, anything else leaves it. Its cells
+    // meet edge to edge, so the mark keeps its shape at every size.
     void glyph(int x, int y, const std::vector<std::string>& rows, Rgb c) {
         for (size_t j = 0; j < rows.size(); ++j)
             for (size_t i = 0; i < rows[j].size(); ++i)
-                if (rows[j][i] == '#') set(x + int(i), y + int(j), c);
+                if (rows[j][i] == '#') {
+                    const int cx = x + int(i), cy = y + int(j);
+                    fillDevice(edge(cx), edge(cy), edge(cx + 1), edge(cy + 1), c);
+                }
     }
 
+    // Device pixels, one to one.
     void blit(const Canvas& src, int dx, int dy) {
         for (int y = 0; y < src.h_; ++y)
-            for (int x = 0; x < src.w_; ++x) set(dx + x, dy + y, src.at(x, y));
+            for (int x = 0; x < src.w_; ++x) setDevice(dx + x, dy + y, src.at(x, y));
     }
 
     static double segmentDistance(Pt p, Pt a, Pt b) {
@@ -165,14 +181,37 @@ public:
     }
 
 private:
+    // Where design edge e (between pixels e - 1 and e) lies in device pixels.
+    int edge(int e) const { return int(std::lround(e * scale_)); }
+    // The device pixels [first, last) of design pixels i0..i1. A stroke is narrower than the
+    // pixel it stands for when the scale is not whole; a wider fill takes up the slack on
+    // both sides, so it meets a stroke drawn next to it, leading or trailing, without a gap.
+    std::pair<int, int> span(int i0, int i1) const {
+        if (i0 == i1) return {edge(i0), edge(i0) + stroke_};
+        return {std::min(edge(i0), edge(i0 - 1) + stroke_), std::max(edge(i1 + 1), edge(i1 + 2) - stroke_)};
+    }
+
+    void setDevice(int x, int y, Rgb c) {
+        if (x >= clip_[0] && y >= clip_[1] && x <= clip_[2] && y <= clip_[3] && x >= 0 && y >= 0 && x < w_ && y < h_)
+            px_[static_cast<size_t>(y * w_ + x)] = c;
+    }
+    // Device corners, the far ones excluded.
+    void fillDevice(int x0, int y0, int x1, int y1, Rgb c) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) setDevice(x, y, c);
+    }
+
+    // Tests each device pixel's centre, in design coordinates.
     template <class Inside>
     void forEachPixel(Inside inside, Rgb c) {
         for (int y = 0; y < h_; ++y)
             for (int x = 0; x < w_; ++x)
-                if (inside(double(x), double(y))) set(x, y, c);
+                if (inside((x + 0.5) / scale_ - 0.5, (y + 0.5) / scale_ - 0.5)) setDevice(x, y, c);
     }
 
     int w_, h_;
+    double scale_;
+    int stroke_;
     std::array<int, 4> clip_;
     std::vector<Rgb> px_;
 };
@@ -395,7 +434,7 @@ void iconHelp(Canvas& c) {
 
 using Painter = void (*)(Canvas&);
 
-// Image N of the strip sits at x = (N - 1) * 16.
+// Image N of a strip of cell size S sits at x = (N - 1) * S.
 constexpr std::array<Painter, 23> kToolbar{
     iconOpen,         iconSave,      iconCaptureRect,   iconScreenBrackets, iconCopy,
     iconScreen,       iconDelayedWindow, iconClientArea, iconWindowFrame,   iconWorkArea,
@@ -403,13 +442,15 @@ constexpr std::array<Painter, 23> kToolbar{
     iconCut,          iconPaste,     iconAbout,         iconExit,           iconWallpaper,
     iconPrint,        iconClipboardPicture, iconHelp};
 
-Canvas drawToolbar() {
-    constexpr int kCell = 16;
-    Canvas strip(kCell * int(kToolbar.size()), kCell, kSilver);
+// The cell sizes of the toolbar strips: 100, 125, 150 and 200 % of 16 px.
+constexpr std::array<int, 4> kToolbarSizes{16, 20, 24, 32};
+
+Canvas drawToolbar(int cellSize) {
+    Canvas strip(cellSize * int(kToolbar.size()), cellSize, kSilver);
     for (size_t i = 0; i < kToolbar.size(); ++i) {
-        Canvas cell(kCell, kCell, kSilver);
+        Canvas cell(cellSize, cellSize, kSilver, cellSize / 16.0);
         kToolbar[i](cell);
-        strip.blit(cell, int(i) * kCell, 0);
+        strip.blit(cell, int(i) * cellSize, 0);
     }
     return strip;
 }
@@ -655,7 +696,7 @@ std::vector<std::uint8_t> iconDib(int size, const std::vector<std::uint8_t>& bgr
 }
 
 std::vector<std::uint8_t> buildIco() {
-    const std::array<int, 4> sizes{16, 32, 48, 64};
+    const std::array<int, 6> sizes{16, 20, 24, 32, 48, 64};
     std::vector<std::vector<std::uint8_t>> images;
     for (int s : sizes) images.push_back(iconDib(s, renderIcon(s)));
 
@@ -719,9 +760,9 @@ int main(int argc, char** argv) {
     std::string dir = argv[1];
     if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
 
-    const Canvas toolbar = drawToolbar();
-    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files{
-        {dir + "pixelwren.ico", buildIco()}, {dir + "toolbar.bmp", buildBmp(toolbar)}};
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files{{dir + "pixelwren.ico", buildIco()}};
+    for (const int size : kToolbarSizes)
+        files.emplace_back(dir + "toolbar" + std::to_string(size) + ".bmp", buildBmp(drawToolbar(size)));
     for (const auto& [path, data] : files) {
         if (!writeFile(path, data)) {
             std::cerr << "make_art: cannot write " << path << "\n";
