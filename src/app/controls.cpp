@@ -67,6 +67,49 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return Window::HandleMessage(message, wParam, lParam);
 }
 
+void PictureBox::ScrollTo(int x, int y) {
+    const HWND parent = ::GetParent(Hwnd());
+    RECT before{};
+    ::GetWindowRect(Hwnd(), &before);
+    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&before), 2);
+    const int dx = x - before.left;
+    const int dy = y - before.top;
+    if (dx == 0 && dy == 0) {
+        return;
+    }
+    RECT view{};
+    ::GetClientRect(parent, &view);
+    RECT after = before;
+    ::OffsetRect(&after, dx, dy);
+    const auto covers = [&](const RECT& box) {
+        RECT both{};
+        return ::IntersectRect(&both, &box, &view) && ::EqualRect(&both, &view);
+    };
+    if (!covers(before) || !covers(after)) {
+        ::SetWindowPos(Hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    // Under Wine a plain move costs a quarter of a scroll bar's redraw more than this: the
+    // system's copy of the bits, then a WM_PAINT round for the strip.
+    ::SetWindowPos(Hwnd(), nullptr, x, y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
+    // The screen still shows the old pixels where they were: scroll them with the box. What
+    // they uncover, and whatever was hidden, comes back in `uncovered` (client coordinates).
+    UniqueRegion uncovered(::CreateRectRgn(0, 0, 0, 0));
+    ::ScrollWindowEx(Hwnd(), dx, dy, nullptr, nullptr, uncovered.get(), nullptr, 0);
+    RECT dirty{};
+    if (::GetRgnBox(uncovered.get(), &dirty) == NULLREGION) {
+        return;
+    }
+    if (HDC dc = ::GetDC(Hwnd()); dc != nullptr) {
+        ::SelectClipRgn(dc, uncovered.get());
+        PaintContent(dc, dirty);
+        ::ReleaseDC(Hwnd(), dc);
+    } else {
+        ::InvalidateRgn(Hwnd(), uncovered.get(), FALSE);
+    }
+}
+
 void PictureBox::PaintContent(HDC dc, const RECT& dirty) {
     const Size size = m_picture.SizeInPixels();
     const RECT pictureRect{0, 0, size.width, size.height};

@@ -45,6 +45,11 @@ public:
     void SetPicture(Picture picture) noexcept;
     [[nodiscard]] const Picture& GetPicture() const { return m_picture; }
 
+    // Moves the box to (x, y) in its parent. While the box covers its parent before and after,
+    // the pixels that stay in view are scrolled on the screen and only the part they uncover is
+    // drawn, at once; otherwise the box moves as any window does.
+    void ScrollTo(int x, int y);
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PaintContent(HDC dc, const RECT& dirty) override;

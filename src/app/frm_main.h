@@ -281,7 +281,8 @@ class FrmMain : public Window, private SelectionEvents {
     void ScrollBy(ScrollBar& bar, int64_t delta);
     void OnKeyDown(UINT key);
     void OnMouseWheel(int delta, bool horizontal);
-    void MovePictureToScrollValues();
+    // Where the scroll values put the picture; `scrolling` when only they changed.
+    void MovePictureToScrollValues(bool scrolling = false);
     [[nodiscard]] view::ViewLayout CurrentLayout() const;
     void ApplyLayout(const view::ViewLayout& layout);
 

@@ -65,6 +65,7 @@ using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniquePalette = UniqueHandle<GdiObjectTraits<HPALETTE>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
+using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 // A device context from CreateCompatibleDC or CreateDC, freed with DeleteDC.
 using UniqueDc = UniqueHandle<DcTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;

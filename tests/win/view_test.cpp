@@ -112,6 +112,49 @@ TEST_F(ViewTest, ScrollingMovesThePictureToTheFarEnd) {
     EXPECT_EQ(PictureOrigin().x, 0);
 }
 
+TEST_F(ViewTest, EachScrollShowsThePictureAtOnceAlsoWhereAWindowCoveredTheView) {
+    SetPicture(test::PatternPicture(2000, 1500));
+    const HWND view = m_form.picScroll().Hwnd();
+    RECT onScreen{};
+    ::GetClientRect(view, &onScreen);
+    ::MapWindowPoints(view, HWND_DESKTOP, reinterpret_cast<POINT*>(&onScreen), 2);
+    // Pixels of the view that differ from the picture at the scroll position.
+    const auto wrong = [&] {
+        test::PumpMessages(20);
+        const test::Pixels shown = test::ReadScreen(onScreen);
+        const POINT origin = PictureOrigin();
+        int count = 0;
+        for (int y = 0; y < shown.height; ++y) {
+            for (int x = 0; x < shown.width; ++x) {
+                count += shown.At(x, y) != test::PatternColour(x - origin.x, y - origin.y);
+            }
+        }
+        return count;
+    };
+    ASSERT_EQ(wrong(), 0);
+    const struct {
+        UINT message;
+        int code;
+    } steps[] = {{WM_HSCROLL, SB_LINERIGHT}, {WM_HSCROLL, SB_PAGERIGHT}, {WM_VSCROLL, SB_LINEDOWN},
+                 {WM_VSCROLL, SB_PAGEDOWN},  {WM_HSCROLL, SB_LINELEFT},  {WM_VSCROLL, SB_PAGEUP}};
+    for (const auto& step : steps) {
+        Scroll(step.message == WM_HSCROLL ? m_form.HScroll1() : m_form.VScroll1(), step.message, step.code);
+        // Drawn by the scroll itself, not left to a WM_PAINT.
+        EXPECT_FALSE(::GetUpdateRect(m_form.PicBmp().Hwnd(), nullptr, FALSE)) << step.message << " " << step.code;
+        EXPECT_EQ(wrong(), 0) << step.message << " " << step.code;
+    }
+
+    // A window over part of the view while it scrolls: what it hid is drawn once it goes.
+    {
+        const test::PaintedWindow cover(onScreen.left + 40, onScreen.top + 30, 120, 90, false);
+        test::PumpMessages(30);
+        Scroll(m_form.HScroll1(), WM_HSCROLL, SB_PAGERIGHT);
+        Scroll(m_form.VScroll1(), WM_VSCROLL, SB_LINEDOWN);
+    }
+    test::PumpMessages(50);
+    EXPECT_EQ(wrong(), 0);
+}
+
 TEST_F(ViewTest, KeysAndWheelScrollTheShownBars) {
     SetPicture(test::PatternPicture(2000, 1500));
     ::SendMessageW(m_form.Hwnd(), WM_KEYDOWN, VK_END, 0);
