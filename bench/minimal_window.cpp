@@ -1,13 +1,10 @@
 // The floor of the start-up figure: a program that only creates, shows and paints one window,
-// built the way Pixelwren is. Built with WITH_PROGRAM_DLLS it first loads the DLLs Pixelwren
-// imports and starts OLE and the common controls as Pixelwren does, which splits Pixelwren's
-// start-up into what the system's libraries cost and what its own window costs.
+// built the way Pixelwren is. Built with WITH_PROGRAM_DLLS it imports the DLLs Pixelwren
+// imports, with its manifest, and starts the common controls as Pixelwren does, which splits
+// Pixelwren's start-up into what the system's libraries cost and what its own window costs.
 #include <windows.h>
 #ifdef WITH_PROGRAM_DLLS
 #include <commctrl.h>
-#include <ole2.h>
-
-#include <initializer_list>
 #endif
 
 namespace {
@@ -33,11 +30,11 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
 #ifdef WITH_PROGRAM_DLLS
-    for (const wchar_t* dll : {L"comdlg32.dll", L"windowscodecs.dll", L"shell32.dll", L"winspool.drv",
-                               L"dwmapi.dll", L"oleaut32.dll"}) {
-        ::LoadLibraryW(dll);
+    // Pixelwren reads its settings through advapi32 before its window shows.
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        ::RegCloseKey(key);
     }
-    ::OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
 #endif

@@ -61,6 +61,7 @@ add_library(pw_win STATIC
   src/document/file_dialog.cpp
   src/document/file_replace.cpp
   src/document/image_file.cpp
+  src/platform/com.cpp
   src/platform/dpi.cpp
   src/platform/failure.cpp
   src/platform/monitors.cpp
@@ -141,7 +142,7 @@ target_link_options(pw_minimal_window PRIVATE -municode -s)
 add_executable(pw_minimal_window_dlls WIN32 bench/minimal_window.cpp res/pixelwren.rc)
 target_compile_definitions(pw_minimal_window_dlls PRIVATE WITH_PROGRAM_DLLS)
 target_link_options(pw_minimal_window_dlls PRIVATE -municode -s)
-target_link_libraries(pw_minimal_window_dlls PRIVATE comctl32 ole32)
+target_link_libraries(pw_minimal_window_dlls PRIVATE comctl32 advapi32)
 
 # The command line's capture against the least a program can do for the same PNG file.
 add_executable(pw_script_bench bench/script_bench.cpp)

@@ -337,23 +337,32 @@ bool StatusBar::Create(HWND parent, int id) {
     if (m_hwnd == nullptr) {
         return false;
     }
+    m_parent = parent;
     const int edges[2] = {100, 200};
     ::SendMessageW(m_hwnd, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    return true;
+}
+
+HWND StatusBar::Tooltip() {
+    if (m_tooltip != nullptr || m_hwnd == nullptr) {
+        return m_tooltip;
+    }
     // The status bar's own tips (SB_SETTIPTEXT) show only for a panel whose text is cut off;
     // panel 1's tip shows whenever the mouse rests on it.
     m_tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                   WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_parent, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
     if (m_tooltip != nullptr) {
         TTTOOLINFOW tool{sizeof tool};
         tool.uFlags = TTF_SUBCLASS;
         tool.hwnd = m_hwnd;
         tool.uId = 1;
-        tool.lpszText = const_cast<wchar_t*>(L"");
+        tool.lpszText = m_tip.data();
+        ::SendMessageW(m_hwnd, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&tool.rect));
         ::SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    return true;
+    return m_tooltip;
 }
 
 void StatusBar::SetPanel1Tip(const std::wstring& tip) {

@@ -132,9 +132,10 @@ public:
 
     void SetPanelText(int panel, const std::wstring& text);
     [[nodiscard]] std::wstring PanelText(int panel) const;
-    // Panel 1's tooltip.
+    // Panel 1's tooltip. Its window is made the first time the mouse comes over the bar
+    // (the parent calls Tooltip() then): a pop-up window costs a start several milliseconds.
     void SetPanel1Tip(const std::wstring& tip);
-    [[nodiscard]] HWND TooltipHwnd() const { return m_tooltip; }
+    HWND Tooltip();
     // Follows the parent's new size and sets the panels' widths (in pixels).
     void Fit(int parentWidthPixels, int panel1MinPixels, int panel2Pixels);
 
@@ -142,6 +143,7 @@ private:
     void PlaceTip();
 
     HWND m_hwnd = nullptr;
+    HWND m_parent = nullptr;
     HWND m_tooltip = nullptr;
     std::wstring m_tip;
     std::vector<std::wstring> m_texts;  // each panel's text as set, from panel 1

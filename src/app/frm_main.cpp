@@ -218,6 +218,7 @@ bool FrmMain::Create() {
     spec.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     // Created where it will be shown, so that it starts with that monitor's dpi.
     const RECT placement = StoredPlacement();
+    m_createdAt = placement;
     spec.x = placement.left;
     spec.y = placement.top;
     spec.width = placement.right - placement.left;
@@ -299,7 +300,13 @@ RECT FrmMain::StoredPlacement() const {
 }
 
 void FrmMain::RestorePlacement() {
-    const RECT shown = StoredPlacement();
+    // Just after Create, the window stands where the settings put it: they are not read twice.
+    const RECT shown = m_createdAt ? *std::exchange(m_createdAt, std::nullopt) : StoredPlacement();
+    RECT now{};
+    ::GetWindowRect(Hwnd(), &now);
+    if (::EqualRect(&now, &shown)) {
+        return;
+    }
     m_applyingPlacement = true;
     ::SetWindowPos(Hwnd(), nullptr, shown.left, shown.top, shown.right - shown.left,
                    shown.bottom - shown.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -1181,6 +1188,12 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        case WM_SETCURSOR:
+            // The mouse came over a child; over the status bar, panel 1's tip may be wanted.
+            if (reinterpret_cast<HWND>(wParam) == m_statusBar1.Hwnd()) {
+                m_statusBar1.Tooltip();
+            }
+            break;
         case WM_HSCROLL:
         case WM_VSCROLL: {
             const HWND bar = reinterpret_cast<HWND>(lParam);

@@ -324,6 +324,8 @@ class FrmMain : public Window, private SelectionEvents {
     // A command is running, perhaps waiting in one of its message boxes or dialogs.
     bool m_commandRunning = false;
     HIMAGELIST m_imageList1 = nullptr;
+    // Where Create put the window from the settings, until Form_Load has placed it.
+    std::optional<RECT> m_createdAt;
     StartedProcess m_helpViewer;
     bool m_imageUnsaved = false;
     int m_wheelRemainder = 0;

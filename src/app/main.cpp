@@ -77,7 +77,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
         default:
             break;
     }
-    pw::OleApartment ole;
+    // Started by the first command that needs it.
+    pw::OleApartment ole(pw::OleApartment::Start::OnFirstUse);
     if (line.kind == pw::CommandLine::Kind::Capture) {
         return pw::RunScriptedCapture(line.capture);
     }

@@ -4,6 +4,7 @@
 
 #include "platform/failure.h"
 #include "platform/program_folder.h"
+#include "platform/com.h"
 #include "platform/system_library.h"
 
 namespace pw {
@@ -37,6 +38,9 @@ DWORD SystemShellLauncher::Execute(SHELLEXECUTEINFOA& request) {
     // The shell is loaded for its first use, not at every start.
     static const auto execute =
         RequiredSystemFunction<decltype(::ShellExecuteExA)>(L"shell32.dll", "ShellExecuteExA");
+    // The shell hands some files to extensions that want OLE on the thread; without it the
+    // execute still runs, or fails and says so.
+    EnsureOle();
     if (execute(&request)) {
         return 0;
     }

@@ -7,6 +7,7 @@
 
 #include "core/document_names.h"
 #include "platform/failure.h"
+#include "platform/com.h"
 #include "platform/system_library.h"
 
 namespace pw {
@@ -42,6 +43,9 @@ bool SystemFileDialogs::Show(HWND owner, FileDialogKind kind, FileDialogRequest&
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = request.flags | OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_ENABLESIZING;
 
+    // The dialog shows the shell's folders, which want OLE on the thread; without it the
+    // dialog still works, or fails and says so below.
+    EnsureOle();
     const BOOL confirmed = kind == FileDialogKind::Open
                                ? RequiredSystemFunction<decltype(::GetOpenFileNameW)>(
                                      L"comdlg32.dll", "GetOpenFileNameW")(&dialog)

@@ -49,9 +49,11 @@ void Check(HRESULT result, const wchar_t* api) {
 }
 
 ComPtr<IWICImagingFactory> ImagingFactory() {
+    Check(EnsureOle(), L"OleInitialize");
     ComPtr<IWICImagingFactory> factory;
-    Check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                             IID_IWICImagingFactory, factory.put_void()),
+    Check(RequiredSystemFunction<decltype(::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance")(
+              CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+              factory.put_void()),
           L"CoCreateInstance(WICImagingFactory)");
     return factory;
 }
@@ -245,7 +247,10 @@ std::vector<std::byte> Encode(const Picture& picture, ImageFormat format) {
 
     const ComPtr<IWICImagingFactory> factory = ImagingFactory();
     ComPtr<IStream> memory;
-    Check(::CreateStreamOnHGlobal(nullptr, TRUE, memory.put()), L"CreateStreamOnHGlobal");
+    Check(RequiredSystemFunction<decltype(::CreateStreamOnHGlobal)>(L"ole32.dll",
+                                                                    "CreateStreamOnHGlobal")(
+              nullptr, TRUE, memory.put()),
+          L"CreateStreamOnHGlobal");
     ComPtr<IWICBitmapEncoder> encoder;
     Check(factory->CreateEncoder(ContainerOf(format), nullptr, encoder.put()),
           L"IWICImagingFactory::CreateEncoder");
@@ -280,7 +285,10 @@ std::vector<std::byte> Encode(const Picture& picture, ImageFormat format) {
     STATSTG status{};
     Check(memory->Stat(&status, STATFLAG_NONAME), L"IStream::Stat");
     HGLOBAL global = nullptr;
-    Check(::GetHGlobalFromStream(memory.get(), &global), L"GetHGlobalFromStream");
+    Check(RequiredSystemFunction<decltype(::GetHGlobalFromStream)>(L"ole32.dll",
+                                                                   "GetHGlobalFromStream")(
+              memory.get(), &global),
+          L"GetHGlobalFromStream");
     const size_t length = static_cast<size_t>(status.cbSize.QuadPart);
     std::vector<std::byte> bytes(length);
     if (length != 0) {

@@ -1,4 +1,4 @@
-// A COM interface pointer that releases its reference, and the apartment of the UI thread.
+// A COM interface pointer that releases its reference, and OLE on the UI thread.
 #pragma once
 
 #include <ole2.h>
@@ -61,21 +61,20 @@ private:
     T* m_ptr = nullptr;
 };
 
-// OLE for the thread that creates it, for as long as it lives.
+// Starts OLE on the calling thread unless it has started already: the first command that
+// needs COM calls it, so that a start loads no ole32 and spends no time on OLE. S_OK or
+// S_FALSE once started; the failure of OleInitialize otherwise (tried again next time).
+HRESULT EnsureOle();
+
+// Ends, when it goes, the OLE that EnsureOle started on its thread; starts it at once unless
+// told to leave that to the first use.
 class OleApartment {
 public:
-    OleApartment() : m_result(::OleInitialize(nullptr)) {}
+    enum class Start { Now, OnFirstUse };
+    explicit OleApartment(Start start = Start::Now);
     OleApartment(const OleApartment&) = delete;
     OleApartment& operator=(const OleApartment&) = delete;
-    ~OleApartment() {
-        if (SUCCEEDED(m_result)) {
-            ::OleUninitialize();
-        }
-    }
-    [[nodiscard]] HRESULT Result() const { return m_result; }
-
-private:
-    HRESULT m_result;
+    ~OleApartment();
 };
 
 }  // namespace pw

@@ -44,7 +44,10 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id, const std::wstring& below) {
     if (knownFolderPath != nullptr && SUCCEEDED(knownFolderPath(id, 0, nullptr, &path))) {
         folder = std::wstring(path) + below;
     }
-    ::CoTaskMemFree(path);
+    // The shell has loaded ole32, whose allocator gave the path.
+    if (path != nullptr) {
+        RequiredSystemFunction<decltype(::CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree")(path);
+    }
     return folder;
 }
 

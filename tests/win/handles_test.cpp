@@ -1,10 +1,36 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "platform/com.h"
 #include "platform/handles.h"
 #include "support.h"
 
 namespace pw {
 namespace {
+
+TEST(HandlesTest, OleStartsAtItsFirstUseOnceAndEndsWithTheApartment) {
+    // A thread of its own: the tests' main thread has OLE started for them.
+    std::thread([] {
+        const auto started = [] {
+            APTTYPE type{};
+            APTTYPEQUALIFIER qualifier{};
+            return SUCCEEDED(::CoGetApartmentType(&type, &qualifier)) &&
+                   (type == APTTYPE_STA || type == APTTYPE_MAINSTA);
+        };
+        {
+            const OleApartment ole(OleApartment::Start::OnFirstUse);
+            EXPECT_FALSE(started());
+            EXPECT_EQ(EnsureOle(), S_OK);
+            EXPECT_TRUE(started());
+            EXPECT_EQ(EnsureOle(), S_FALSE);
+        }
+        EXPECT_FALSE(started());
+        // Nothing started, nothing to end.
+        { const OleApartment ole(OleApartment::Start::OnFirstUse); }
+        EXPECT_FALSE(started());
+    }).join();
+}
 
 TEST(HandlesTest, CounterSeesOneLeakedBitmap) {
     const int before = test::CountGdiObjects();

@@ -57,7 +57,7 @@ Shown ReadShown(FrmMain& form) {
     tool.hwnd = form.StatusBar1().Hwnd();
     tool.uId = 1;
     tool.lpszText = tip;
-    ::SendMessageW(form.StatusBar1().TooltipHwnd(), TTM_GETTEXTW, kTipChars,
+    ::SendMessageW(form.StatusBar1().Tooltip(), TTM_GETTEXTW, kTipChars,
                    reinterpret_cast<LPARAM>(&tool));
     shown.panel1Tip = tip;
     // The menu is walked in display order, which is the table's order.

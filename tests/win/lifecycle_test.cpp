@@ -421,7 +421,7 @@ TEST_F(LifecycleTest, StatusPanelsFollowTheWindowsWidth) {
         tool.hwnd = status;
         tool.uId = 1;
         tool.lpszText = text;
-        ASSERT_TRUE(::SendMessageW(form->StatusBar1().TooltipHwnd(), TTM_GETTOOLINFOW, 0,
+        ASSERT_TRUE(::SendMessageW(form->StatusBar1().Tooltip(), TTM_GETTOOLINFOW, 0,
                                    reinterpret_cast<LPARAM>(&tool)));
         RECT panel{};
         ::SendMessageW(status, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&panel));
