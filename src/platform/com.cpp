@@ -5,22 +5,27 @@
 namespace pw {
 namespace {
 
-// Whether EnsureOle started OLE on this thread (and OleApartment is to end it).
-thread_local bool t_oleStarted = false;
+// The thread on which EnsureOle started OLE (and OleApartment is to end it), or 0. The program
+// uses COM on its UI thread only. (Not a thread_local: that would link a threads library into
+// the program for one flag.)
+DWORD g_oleThread = 0;
 
 }  // namespace
 
 HRESULT EnsureOle() {
-    if (t_oleStarted) {
+    if (g_oleThread == ::GetCurrentThreadId()) {
         return S_FALSE;
     }
     DWORD error = 0;
-    const auto initialize = SystemFunction<decltype(::OleInitialize)>(L"ole32.dll", "OleInitialize", &error);
+    const auto initialize =
+        SystemFunction<decltype(::OleInitialize)>(L"ole32.dll", "OleInitialize", &error);
     if (initialize == nullptr) {
         return HRESULT_FROM_WIN32(error);
     }
     const HRESULT result = initialize(nullptr);
-    t_oleStarted = SUCCEEDED(result);
+    if (SUCCEEDED(result)) {
+        g_oleThread = ::GetCurrentThreadId();
+    }
     return result;
 }
 
@@ -31,9 +36,10 @@ OleApartment::OleApartment(Start start) {
 }
 
 OleApartment::~OleApartment() {
-    if (t_oleStarted) {
-        t_oleStarted = false;
-        if (const auto uninitialize = SystemFunction<decltype(::OleUninitialize)>(L"ole32.dll", "OleUninitialize")) {
+    if (g_oleThread == ::GetCurrentThreadId()) {
+        g_oleThread = 0;
+        if (const auto uninitialize =
+                SystemFunction<decltype(::OleUninitialize)>(L"ole32.dll", "OleUninitialize")) {
             uninitialize();
         }
     }

@@ -61,8 +61,8 @@ private:
     T* m_ptr = nullptr;
 };
 
-// Starts OLE on the calling thread unless it has started already: the first command that
-// needs COM calls it, so that a start loads no ole32 and spends no time on OLE. S_OK or
+// Starts OLE on the calling thread (the UI thread) unless it has started already: the first
+// command that needs COM calls it, so that a start loads no ole32 and spends no time on OLE. S_OK or
 // S_FALSE once started; the failure of OleInitialize otherwise (tried again next time).
 HRESULT EnsureOle();
 

@@ -4,7 +4,7 @@
 //
 // writes OUTDIR/pixelwren.ico (16, 20, 24, 32, 48 and 64 px, 32-bit BGRA with alpha) and
 // OUTDIR/toolbarS.bmp for S = 16, 20, 24 and 32: the 23 toolbar images of S by S px in one
-// 24-bit strip on silver, each drawn at that size.
+// strip on silver (4 bits a pixel, with its palette), each drawn at that size.
 // Standard library only, so the build needs no image tools.
 
 #include <algorithm>
@@ -665,7 +665,7 @@ public:
 };
 
 // BITMAPINFOHEADER with a positive height: rows are stored bottom-up.
-void bitmapInfoHeader(Bytes& out, int w, int h, int bits, std::uint32_t imageBytes) {
+void bitmapInfoHeader(Bytes& out, int w, int h, int bits, std::uint32_t imageBytes, std::uint32_t colours = 0) {
     out.u32(40);
     out.u32(std::uint32_t(w));
     out.u32(std::uint32_t(h));
@@ -675,7 +675,7 @@ void bitmapInfoHeader(Bytes& out, int w, int h, int bits, std::uint32_t imageByt
     out.u32(imageBytes);
     out.u32(2835);  // 72 dpi, in pixels per metre
     out.u32(2835);
-    out.u32(0);
+    out.u32(colours);  // palette entries used
     out.u32(0);
 }
 
@@ -720,24 +720,46 @@ std::vector<std::uint8_t> buildIco() {
     return out.data;
 }
 
+// A bottom-up BMP with a palette of the canvas's own colours, 4 or 8 bits a pixel (the art
+// uses a handful, and the strips are most of the program's size); 24 bits past 256 colours.
 std::vector<std::uint8_t> buildBmp(const Canvas& c) {
-    const int stride = (c.width() * 3 + 3) / 4 * 4;
+    std::vector<Rgb> palette;
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x)
+            if (std::find(palette.begin(), palette.end(), c.at(x, y)) == palette.end()) palette.push_back(c.at(x, y));
+    const int bits = palette.size() <= 16 ? 4 : palette.size() <= 256 ? 8 : 24;
+    if (bits == 24) palette.clear();
+    const int stride = (c.width() * bits + 31) / 32 * 4;
     const std::uint32_t imageBytes = std::uint32_t(stride * c.height());
+    const std::uint32_t offset = 14 + 40 + 4 * std::uint32_t(palette.size());
     Bytes out;
     out.u8('B');
     out.u8('M');
-    out.u32(14 + 40 + imageBytes);
+    out.u32(offset + imageBytes);
     out.u32(0);  // reserved
-    out.u32(14 + 40);
-    bitmapInfoHeader(out, c.width(), c.height(), 24, imageBytes);
+    out.u32(offset);
+    bitmapInfoHeader(out, c.width(), c.height(), bits, imageBytes, std::uint32_t(palette.size()));
+    for (const Rgb& p : palette) {
+        out.u8(p.b);
+        out.u8(p.g);
+        out.u8(p.r);
+        out.u8(0);
+    }
     for (int y = c.height() - 1; y >= 0; --y) {
+        std::vector<std::uint8_t> row(static_cast<size_t>(stride), 0);
         for (int x = 0; x < c.width(); ++x) {
             const Rgb p = c.at(x, y);
-            out.u8(p.b);
-            out.u8(p.g);
-            out.u8(p.r);
+            if (bits == 24) {
+                row[size_t(x * 3)] = p.b;
+                row[size_t(x * 3 + 1)] = p.g;
+                row[size_t(x * 3 + 2)] = p.r;
+                continue;
+            }
+            const auto index = std::uint8_t(std::find(palette.begin(), palette.end(), p) - palette.begin());
+            if (bits == 8) row[size_t(x)] = index;
+            else row[size_t(x / 2)] |= std::uint8_t(x % 2 == 0 ? index << 4 : index);
         }
-        for (int pad = c.width() * 3; pad < stride; ++pad) out.u8(0);
+        out.data.insert(out.data.end(), row.begin(), row.end());
     }
     return out.data;
 }
