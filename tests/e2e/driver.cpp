@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <fstream>
 #include <algorithm>
@@ -153,8 +154,14 @@ Grab GrabScreen(int x, int y, int width, int height) {
     void* bits = nullptr;
     HBITMAP section = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = ::SelectObject(memory, section);
-    ::BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
+    const bool copied = section != nullptr && ::BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
     ::SelectObject(memory, old);
+    if (!copied) {
+        // A test that reads the screen must not go on with pixels it does not have.
+        std::fprintf(stderr, "pwdriver: cannot read the screen at %d,%d %dx%d (error %lu)\n", x, y, width, height,
+                     ::GetLastError());
+        std::exit(1);
+    }
     const auto* words = static_cast<const uint32_t*>(bits);
     for (size_t i = 0; i < grab.pixels.size(); ++i) {
         grab.pixels[i] = words[i] & 0x00FFFFFFu;
