@@ -62,7 +62,7 @@ expect_eq "$(drv item-text "$MAIN" 11)" "欢迎使用影雀 v1.0 !" "status pane
 shot_with_menu f pixelwren-chinese.png
 
 step "Ctrl+W sets a capture as the wallpaper; Ctrl+C clears it and leaves the file"
-TOOLBAR=$(child_of 10)
+TOOLBAR=$(child_of $ID_TOOLBAR1)
 read -r l t r b < <(drv toolbar-item-rect "$TOOLBAR" 9)
 click_at $(((l + r) / 2)) $(((t + b) / 2))
 drv wait-size "$(child_of $ID_PICBMP)" 433 433 5000 || fail "button 9 did not capture"

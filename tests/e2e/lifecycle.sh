@@ -6,7 +6,7 @@ step "a first start with an empty store opens at 1000, 1000 twips, 6500 by 6500"
 start_pixelwren
 expect_eq "$(rect_of "$MAIN")" "67 67 500 500" "first placement"
 expect_eq "$(stored MainLeft)" "" "nothing stored before the first close"
-TOOLBAR=$(child_of 10)
+TOOLBAR=$(child_of $ID_TOOLBAR1)
 PICBMP=$(child_of $ID_PICBMP)
 
 step "the toolbar: a tooltip under the mouse, and a real click"

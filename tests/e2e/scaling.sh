@@ -4,7 +4,7 @@
 source "$(dirname "$0")/lib.sh"
 : "${PIXELWREN_ART:?}" "${PIXELWREN_SHOTS:?}"
 
-readonly ID_TOOLBAR1=10 DESKTOP_KEY='HKCU\Control Panel\Desktop'
+readonly DESKTOP_KEY='HKCU\Control Panel\Desktop'
 # Each program reads the system dpi when it starts.
 set_dpi() { wine reg add "$DESKTOP_KEY" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 9>&-; }
 trap 'wine reg delete "$DESKTOP_KEY" /v LogPixels /f >/dev/null 2>&1 9>&- || true; cleanup' EXIT
