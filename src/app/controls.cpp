@@ -28,6 +28,14 @@ RECT ToPixels(const TwipsBox& box, const TwipsPerPixel& units) {
 
 void MoveChild(HWND child, const TwipsBox& box, const TwipsPerPixel& units) {
     const RECT rect = ToPixels(box, units);
+    // A layout run again for the same size (the window's first showing sends one) moves
+    // nothing: each move costs the child and its children a round of messages.
+    RECT now{};
+    ::GetWindowRect(child, &now);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+    if (::EqualRect(&now, &rect)) {
+        return;
+    }
     ::SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left,
                    rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -63,6 +71,11 @@ void PictureBox::SetPicture(Picture picture) noexcept {
 LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_ERASEBKGND) {
         return 1;  // PaintContent covers every pixel
+    }
+    if (message == WM_NCPAINT) {
+        // Nothing lies outside the client area: no frame, no scroll bars of its own. The
+        // default handling would still take a window DC for it at every showing.
+        return 0;
     }
     return Window::HandleMessage(message, wParam, lParam);
 }
@@ -162,6 +175,11 @@ bool ScrollBar::Create(HWND parent, int id, Orientation orientation, const RECT&
 }
 
 void ScrollBar::Apply(const view::ScrollSettings& settings, int32_t page) {
+    if (m_applied && settings == m_settings && std::max(page, 1) == m_requestedPage) {
+        return;
+    }
+    m_applied = true;
+    m_requestedPage = std::max(page, 1);
     m_settings = settings;
     m_page = std::max(page, 1);
     SCROLLINFO info{sizeof info};
@@ -176,7 +194,8 @@ void ScrollBar::Apply(const view::ScrollSettings& settings, int32_t page) {
     info.nMax = static_cast<int>(static_cast<int64_t>(settings.max) + m_page - 1);
     info.nPage = static_cast<UINT>(m_page);
     info.nPos = settings.value;
-    ::SetScrollInfo(m_hwnd, SB_CTL, &info, TRUE);
+    // A hidden bar is drawn when it shows.
+    ::SetScrollInfo(m_hwnd, SB_CTL, &info, ::IsWindowVisible(m_hwnd));
     ::ShowWindow(m_hwnd, settings.visible ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -218,11 +237,89 @@ std::optional<int64_t> ScrollBar::RequestedValue(int code) const {
     }
 }
 
+// ToolbarImages
+
+ToolbarImages ToolbarImages::FromStrip(const UniqueBitmap& strip, int size, COLORREF maskColour) {
+    ToolbarImages images;
+    BITMAP info{};
+    if (!strip || size <= 0 || ::GetObjectW(strip.get(), sizeof info, &info) != sizeof info ||
+        info.bmWidth < size || info.bmHeight != size) {
+        return images;
+    }
+    // The images in 32 bits a pixel: raster operations on a strip with a palette would work on
+    // its colours' indices.
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof format.bmiHeader, info.bmWidth, -size, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    UniqueBitmap colourBitmap(
+        ::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueDc source(::CreateCompatibleDC(nullptr));
+    UniqueDc colour(::CreateCompatibleDC(nullptr));
+    UniqueDc mask(::CreateCompatibleDC(nullptr));
+    UniqueBitmap maskBitmap(::CreateBitmap(info.bmWidth, size, 1, 1, nullptr));
+    if (!colourBitmap || !source || !colour || !mask || !maskBitmap ||
+        ::SelectObject(source.get(), strip.get()) == nullptr ||
+        ::SelectObject(colour.get(), colourBitmap.get()) == nullptr ||
+        ::SelectObject(mask.get(), maskBitmap.get()) == nullptr) {
+        return images;
+    }
+    ::BitBlt(colour.get(), 0, 0, info.bmWidth, size, source.get(), 0, 0, SRCCOPY);
+    // The mask: white where the strip shows the mask colour. Then those pixels of the images
+    // turn black (D and not S), so that a blit with OR leaves the background there.
+    ::SetBkColor(colour.get(), maskColour);
+    ::BitBlt(mask.get(), 0, 0, info.bmWidth, size, colour.get(), 0, 0, SRCCOPY);
+    ::SetBkColor(colour.get(), RGB(255, 255, 255));
+    ::SetTextColor(colour.get(), RGB(0, 0, 0));
+    constexpr DWORD kDestinationAndNotSource = 0x00220326;
+    ::BitBlt(colour.get(), 0, 0, info.bmWidth, size, mask.get(), 0, 0, kDestinationAndNotSource);
+    images.m_colourBitmap = std::move(colourBitmap);
+    images.m_maskBitmap = std::move(maskBitmap);
+    images.m_colour = std::move(colour);
+    images.m_mask = std::move(mask);
+    images.m_size = size;
+    images.m_count = info.bmWidth / size;
+    return images;
+}
+
+void ToolbarImages::Draw(HDC dc, int index, int x, int y, bool disabled) const {
+    if (Empty() || index < 0 || index >= m_count) {
+        return;
+    }
+    // A monochrome source reads as the destination's text colour (black) and background
+    // colour (white).
+    const COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF oldBack = ::SetBkColor(dc, RGB(255, 255, 255));
+    const int from = index * m_size;
+    if (disabled) {
+        // The brush where the mask is black, the destination where it is white (PSDPxax).
+        constexpr DWORD kBrushThroughMask = 0x00B8074A;
+        const HGDIOBJ oldBrush = ::SelectObject(dc, ::GetSysColorBrush(COLOR_3DHILIGHT));
+        ::BitBlt(dc, x + 1, y + 1, m_size, m_size, m_mask.get(), from, 0, kBrushThroughMask);
+        ::SelectObject(dc, ::GetSysColorBrush(COLOR_3DSHADOW));
+        ::BitBlt(dc, x, y, m_size, m_size, m_mask.get(), from, 0, kBrushThroughMask);
+        ::SelectObject(dc, oldBrush);
+    } else {
+        ::BitBlt(dc, x, y, m_size, m_size, m_mask.get(), from, 0, SRCAND);
+        ::BitBlt(dc, x, y, m_size, m_size, m_colour.get(), from, 0, SRCPAINT);
+    }
+    ::SetBkColor(dc, oldBack);
+    ::SetTextColor(dc, oldText);
+}
+
 // Toolbar
 
 namespace {
 // The gap of a placeholder: the width the toolbar gives a separator at 96 dpi.
 constexpr int kPlaceholderWidth = 8;
+}  // namespace
+
+namespace {
+// Made as wide as the parent, the toolbar needs no layout of its own again at the first.
+int ParentWidth(HWND parent) {
+    RECT client{};
+    ::GetClientRect(parent, &client);
+    return client.right;
+}
 }  // namespace
 
 bool Toolbar::Create(HWND parent, int id, int heightPixels) {
@@ -231,8 +328,8 @@ bool Toolbar::Create(HWND parent, int id, int heightPixels) {
         0, TOOLBARCLASSNAMEW, L"",
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
             CCS_NOPARENTALIGN | CCS_NODIVIDER,
-        0, 0, 0, heightPixels, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        ::GetModuleHandleW(nullptr), nullptr);
+        0, 0, ParentWidth(parent), heightPixels, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
     if (m_hwnd != nullptr) {
         ::SendMessageW(m_hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     }
@@ -252,16 +349,23 @@ void Toolbar::SetHeightPixels(int heightPixels) {
     Fit(rect.right - rect.left);
 }
 
-void Toolbar::AddPositions(std::span<const ToolbarPosition> table, HIMAGELIST images,
+void Toolbar::AddPositions(std::span<const ToolbarPosition> table, const ToolbarImages& images,
                            UINT commandBase, UINT dpi) {
-    ::SendMessageW(m_hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    // The toolbar holds no image list: it sizes the buttons around images of this size and
+    // draws their frames; OnCustomDraw draws the images.
+    m_images = &images;
+    m_imageSize = images.Size();
+    m_commandBase = commandBase;
+    ::SendMessageW(m_hwnd, TB_SETBITMAPSIZE, 0, MAKELPARAM(m_imageSize, m_imageSize));
     // No text under the images: a button's text becomes its tooltip.
     ::SendMessageW(m_hwnd, TB_SETMAXTEXTROWS, 0, 0);
     std::vector<TBBUTTON> buttons;
+    m_imageAt.clear();
     for (size_t i = 0; i < table.size(); ++i) {
         const ToolbarPosition& position = table[i];
         TBBUTTON button{};
         button.idCommand = static_cast<int>(commandBase + i + 1);
+        button.iBitmap = I_IMAGENONE;
         switch (position.kind) {
             case ToolbarKind::Button:
                 button.iBitmap = position.image - 1;
@@ -270,15 +374,16 @@ void Toolbar::AddPositions(std::span<const ToolbarPosition> table, HIMAGELIST im
                 button.iString = reinterpret_cast<INT_PTR>(position.tooltip);
                 break;
             case ToolbarKind::Separator:
+                button.iBitmap = 0;
                 button.fsStyle = BTNS_SEP;
                 break;
             case ToolbarKind::Placeholder:
                 // An empty gap: a disabled button without image or text, as wide as a
                 // separator (a separator would draw its line).
-                button.iBitmap = I_IMAGENONE;
                 button.fsStyle = BTNS_BUTTON;
                 break;
         }
+        m_imageAt.push_back(position.kind == ToolbarKind::Button ? position.image - 1 : -1);
         buttons.push_back(button);
     }
     ::SendMessageW(m_hwnd, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
@@ -300,23 +405,63 @@ void Toolbar::ScaleGaps(UINT dpi) {
     }
 }
 
-void Toolbar::SetImages(HIMAGELIST images) {
+void Toolbar::SetImages(const ToolbarImages& images) {
     // Buttons keep their size on their own: they keep the room they had around the old images.
-    int oldSize = 0;
-    ::ImageList_GetIconSize(
-        reinterpret_cast<HIMAGELIST>(::SendMessageW(m_hwnd, TB_GETIMAGELIST, 0, 0)), &oldSize,
-        &oldSize);
     const auto oldButton = static_cast<DWORD>(::SendMessageW(m_hwnd, TB_GETBUTTONSIZE, 0, 0));
-    int size = 0;
-    ::ImageList_GetIconSize(images, &size, &size);
-    ::SendMessageW(m_hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    const int size = images.Size();
     ::SendMessageW(m_hwnd, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
-    ::SendMessageW(m_hwnd, TB_SETBUTTONSIZE, 0,
-                   MAKELPARAM(LOWORD(oldButton) - oldSize + size, HIWORD(oldButton) - oldSize + size));
+    ::SendMessageW(
+        m_hwnd, TB_SETBUTTONSIZE, 0,
+        MAKELPARAM(LOWORD(oldButton) - m_imageSize + size, HIWORD(oldButton) - m_imageSize + size));
+    m_images = &images;
+    m_imageSize = size;
     ::InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
+LRESULT Toolbar::OnCustomDraw(const NMCUSTOMDRAW& draw) const {
+    // A button at rest, or disabled, has no frame on a flat toolbar, and no theme draws one
+    // under it: its image alone is drawn, and the toolbar's drawing is skipped, which at a
+    // start spares loading the theme's button images. A button the mouse is over, or pressed,
+    // gets the toolbar's frame first and the image over it.
+    constexpr UINT kFramed =
+        CDIS_HOT | CDIS_SELECTED | CDIS_CHECKED | CDIS_MARKED | CDIS_INDETERMINATE;
+    LRESULT done = CDRF_DODEFAULT;
+    switch (draw.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            if ((draw.uItemState & kFramed) != 0) {
+                return CDRF_NOTIFYPOSTPAINT;
+            }
+            done = CDRF_SKIPDEFAULT;
+            break;
+        case CDDS_ITEMPOSTPAINT:
+            break;
+        default:
+            return CDRF_DODEFAULT;
+    }
+    const size_t position = draw.dwItemSpec - m_commandBase - 1;
+    if (m_images == nullptr || position >= m_imageAt.size() || m_imageAt[position] < 0) {
+        return done;
+    }
+    // Where the toolbar puts a button's image: centred across, half the padding from the top.
+    const auto padding = static_cast<DWORD>(::SendMessageW(m_hwnd, TB_GETPADDING, 0, 0));
+    const bool pressed = (draw.uItemState & (CDIS_SELECTED | CDIS_CHECKED)) != 0;
+    const bool disabled = (draw.uItemState & (CDIS_DISABLED | CDIS_INDETERMINATE)) != 0;
+    const int shift = pressed && !disabled ? 1 : 0;
+    const int x = draw.rc.left + (draw.rc.right - draw.rc.left - m_imageSize) / 2 + shift;
+    const int y = draw.rc.top + HIWORD(padding) / 2 + shift;
+    m_images->Draw(draw.hdc, m_imageAt[position], x, y, disabled);
+    return done;
+}
+
 void Toolbar::Fit(int parentWidthPixels) {
+    RECT now{};
+    ::GetWindowRect(m_hwnd, &now);
+    if (now.right - now.left == std::max(parentWidthPixels, 0) &&
+        now.bottom - now.top == m_height) {
+        return;
+    }
     ::SetWindowPos(m_hwnd, nullptr, 0, 0, std::max(parentWidthPixels, 0), m_height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -12,9 +12,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/commands.h"
+#include "platform/handles.h"
 #include "platform/window.h"
 #include "capture/picture.h"
 #include "core/units.h"
@@ -89,10 +91,53 @@ private:
     HWND m_hwnd = nullptr;
     view::ScrollSettings m_settings;
     int32_t m_page = 0;
+    // What the last Apply was given: the same again changes nothing and is skipped.
+    bool m_applied = false;
+    int32_t m_requestedPage = 0;
+};
+
+// A strip of square images, drawn over any background through a mask: two blits an image.
+// Under Wine an image list's drawing costs ten times that, most of a start's first paint.
+class ToolbarImages {
+public:
+    ToolbarImages() = default;
+    ToolbarImages(ToolbarImages&&) noexcept = default;
+    // The old images go with their contexts first: a bitmap still selected would not be freed.
+    ToolbarImages& operator=(ToolbarImages&& other) noexcept {
+        m_colour.reset();
+        m_mask.reset();
+        m_colourBitmap = std::move(other.m_colourBitmap);
+        m_maskBitmap = std::move(other.m_maskBitmap);
+        m_colour = std::move(other.m_colour);
+        m_mask = std::move(other.m_mask);
+        m_size = std::exchange(other.m_size, 0);
+        m_count = std::exchange(other.m_count, 0);
+        return *this;
+    }
+    // The images of `size` pixels in `strip`, whose pixels of `maskColour` are transparent.
+    // Empty when the strip cannot be used.
+    static ToolbarImages FromStrip(const UniqueBitmap& strip, int size, COLORREF maskColour);
+
+    [[nodiscard]] bool Empty() const { return !m_colour; }
+    [[nodiscard]] int Size() const { return m_size; }
+    [[nodiscard]] int Count() const { return m_count; }
+    // Image `index` (from 0) with its top left corner at x, y. A disabled one is drawn etched,
+    // its shape in the highlight and shadow colours, as a disabled button shows it.
+    void Draw(HDC dc, int index, int x, int y, bool disabled = false) const;
+
+private:
+    // Declared before the contexts they are selected into, so that they outlive them.
+    UniqueBitmap m_colourBitmap;  // the images, black where transparent
+    UniqueBitmap m_maskBitmap;    // white where transparent, black where drawn
+    UniqueDc m_colour;
+    UniqueDc m_mask;
+    int m_size = 0;
+    int m_count = 0;
 };
 
 // The toolbar along the top of the client area; a fixed height, the full width. Buttons show
-// images only; their texts serve as tooltips.
+// images only; their texts serve as tooltips. The toolbar draws the buttons' frames and the
+// parent passes on its NM_CUSTOMDRAW, with which the images are drawn (OnCustomDraw).
 class Toolbar {
 public:
     bool Create(HWND parent, int id, int heightPixels);
@@ -102,18 +147,26 @@ public:
     void Fit(int parentWidthPixels);
     // Adds the positions of the table in order; the button at position n (from 1) sends
     // WM_COMMAND with commandBase + n. Placeholders are gaps as wide as a separator at `dpi`.
-    void AddPositions(std::span<const ToolbarPosition> table, HIMAGELIST images, UINT commandBase,
-                      UINT dpi);
+    // The images stay the caller's, and must outlive their use here.
+    void AddPositions(std::span<const ToolbarPosition> table, const ToolbarImages& images,
+                      UINT commandBase, UINT dpi);
     // The placeholders' gaps for a new dpi, scaled like the separator they stand for.
     void ScaleGaps(UINT dpi);
-    // Shows the buttons' images from another list (the caller keeps both lists), with the
-    // buttons resized around them.
-    void SetImages(HIMAGELIST images);
+    // Shows the buttons' images from another strip (the caller's, as above), with the buttons
+    // resized around them.
+    void SetImages(const ToolbarImages& images);
+    // The answer to the toolbar's NM_CUSTOMDRAW: each button's image drawn once the toolbar
+    // has drawn the button, one pixel down and right while it is pressed.
+    [[nodiscard]] LRESULT OnCustomDraw(const NMCUSTOMDRAW& draw) const;
 
 private:
     HWND m_hwnd = nullptr;
     int m_height = 0;
     std::vector<UINT> m_gaps;  // the placeholders' command ids
+    const ToolbarImages* m_images = nullptr;
+    int m_imageSize = 0;  // the size the buttons were made around
+    UINT m_commandBase = 0;
+    std::vector<int> m_imageAt;  // each position's image, from 0; -1 for none
 };
 
 // The status bar along the bottom, with two panels numbered from 1: panel 1 takes what

@@ -87,24 +87,17 @@ HICON LoadProgramIcon(int size) {
 }
 
 // The toolbar's images drawn at `size` pixels (one of kToolbarImageSizes).
-HIMAGELIST CreateToolbarImages(int size) {
+ToolbarImages CreateToolbarImages(int size) {
     const auto* found =
         std::find(std::begin(kToolbarImageSizes), std::end(kToolbarImageSizes), size);
     const int resource = ids::kToolbarBitmapResource +
                          static_cast<int>(found == std::end(kToolbarImageSizes)
                                               ? 0
                                               : found - std::begin(kToolbarImageSizes));
-    HIMAGELIST list = ::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kToolbarImageCount, 0);
-    const auto strip =
+    UniqueBitmap strip(
         static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource),
-                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (list != nullptr && strip != nullptr) {
-        ::ImageList_AddMasked(list, strip, kToolbarMaskColour);
-    }
-    if (strip != nullptr) {
-        ::DeleteObject(strip);
-    }
-    return list;
+                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    return ToolbarImages::FromStrip(strip, size, kToolbarMaskColour);
 }
 
 // Puts a minimised window back on the screen, active and in the normal state, also when the
@@ -174,6 +167,17 @@ class CommandRunning {
     bool m_before;
 };
 
+// Whether sibling `window` lies above `other` in the z-order.
+bool IsAbove(HWND window, HWND other) {
+    for (HWND next = ::GetWindow(window, GW_HWNDNEXT); next != nullptr;
+         next = ::GetWindow(next, GW_HWNDNEXT)) {
+        if (next == other) {
+            return true;
+        }
+    }
+    return false;
+}
+
 template <typename T, typename S>
 T& Either(T* given, S& system) {
     return given != nullptr ? *given : static_cast<T&>(system);
@@ -202,9 +206,6 @@ FrmMain::~FrmMain() {
     }
     if (m_accelerators != nullptr) {
         ::DestroyAcceleratorTable(m_accelerators);
-    }
-    if (m_imageList1 != nullptr) {
-        ::ImageList_Destroy(m_imageList1);
     }
 }
 
@@ -419,16 +420,9 @@ void FrmMain::CreateControls() {
     m_statusBar1.SetPanelText(1, kWelcomeText);
     m_statusBar1.SetPanel1Tip(kWelcomeText);
 
-    // The design geometry; the first layout replaces what it owns.
+    // The design geometry; the first layout replaces what it owns. The bars are made before
+    // the viewport, which puts them above it, where the layout wants them.
     const view::ViewLayout design;
-    m_picScroll.Create(self, ids::kPicScroll,
-                       ToPixels({view::kViewportLeft, view::kViewportTop, design.viewportWidth,
-                                 design.viewportHeight},
-                                m_units),
-                       COLOR_APPWORKSPACE, false);
-    m_picBmp.Create(m_picScroll.Hwnd(), ids::kPicBmp,
-                    ToPixels({0, 0, view::kEmptyPictureWidth, view::kEmptyPictureHeight}, m_units),
-                    COLOR_APPWORKSPACE, true);
     const UINT dpi = DpiForWindow(self);
     const int barWidth = MetricForDpi(SM_CXVSCROLL, dpi);
     const int barHeight = MetricForDpi(SM_CYHSCROLL, dpi);
@@ -438,6 +432,14 @@ void FrmMain::CreateControls() {
     v.right = v.left + barWidth;
     m_hScroll1.Create(self, ids::kHScroll1, ScrollBar::Orientation::Horizontal, h);
     m_vScroll1.Create(self, ids::kVScroll1, ScrollBar::Orientation::Vertical, v);
+    m_picScroll.Create(self, ids::kPicScroll,
+                       ToPixels({view::kViewportLeft, view::kViewportTop, design.viewportWidth,
+                                 design.viewportHeight},
+                                m_units),
+                       COLOR_APPWORKSPACE, false);
+    m_picBmp.Create(m_picScroll.Hwnd(), ids::kPicBmp,
+                    ToPixels({0, 0, view::kEmptyPictureWidth, view::kEmptyPictureHeight}, m_units),
+                    COLOR_APPWORKSPACE, true);
 }
 
 FormExtent FrmMain::OuterExtent() const {
@@ -973,7 +975,9 @@ void FrmMain::ApplyLayout(const view::ViewLayout& layout) {
     MovePictureToScrollValues();
     // A viewport widened into the other bar's strip lies under that bar, which stays usable.
     for (const HWND bar : {m_hScroll1.Hwnd(), m_vScroll1.Hwnd()}) {
-        ::SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (!IsAbove(bar, m_picScroll.Hwnd())) {
+            ::SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
     }
 }
 
@@ -984,8 +988,13 @@ void FrmMain::MovePictureToScrollValues(bool scrolling) {
         m_picBmp.ScrollTo(x, y);
         return;
     }
-    ::SetWindowPos(m_picBmp.Hwnd(), nullptr, x, y, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT now{};
+    ::GetWindowRect(m_picBmp.Hwnd(), &now);
+    ::MapWindowPoints(HWND_DESKTOP, m_picScroll.Hwnd(), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left != x || now.top != y) {
+        ::SetWindowPos(m_picBmp.Hwnd(), nullptr, x, y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void FrmMain::OnScroll(ScrollBar& bar, int code) {
@@ -1073,6 +1082,9 @@ std::optional<LRESULT> FrmMain::OnNotify(const NMHDR& header, LPARAM lParam) {
         }
         return 0;
     }
+    if (header.code == NM_CUSTOMDRAW && header.hwndFrom == m_toolbar1.Hwnd()) {
+        return m_toolbar1.OnCustomDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(lParam));
+    }
     if (header.code == TTN_GETDISPINFOW) {
         auto& info = *reinterpret_cast<NMTTDISPINFOW*>(lParam);
         if (const wchar_t* text = ToolbarTooltip(header.idFrom); text != nullptr) {
@@ -1089,13 +1101,10 @@ void FrmMain::ApplyDpi(UINT dpi) {
     m_toolbar1.ScaleGaps(dpi);
     // The images drawn for the new scale, and the icons the caption and Alt+Tab show.
     const int imageSize = ToolbarImageSizeForDpi(static_cast<int>(dpi));
-    int shownSize = 0;
-    ::ImageList_GetIconSize(m_imageList1, &shownSize, &shownSize);
-    if (imageSize != shownSize) {
-        if (HIMAGELIST images = CreateToolbarImages(imageSize); images != nullptr) {
-            m_toolbar1.SetImages(images);
-            ::ImageList_Destroy(m_imageList1);
-            m_imageList1 = images;
+    if (imageSize != m_imageList1.Size()) {
+        if (ToolbarImages images = CreateToolbarImages(imageSize); !images.Empty()) {
+            m_imageList1 = std::move(images);
+            m_toolbar1.SetImages(m_imageList1);
         }
     }
     ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL,

@@ -219,7 +219,7 @@ class FrmMain : public Window, private SelectionEvents {
     [[nodiscard]] const TwipsPerPixel& Units() const { return m_units; }
     [[nodiscard]] HMENU Menu() const { return ::GetMenu(Hwnd()); }
     [[nodiscard]] HACCEL Accelerators() const { return m_accelerators; }
-    [[nodiscard]] HIMAGELIST ImageList1() const { return m_imageList1; }
+    [[nodiscard]] const ToolbarImages& ImageList1() const { return m_imageList1; }
     // The help viewer last started; its process is what the Exit command ends.
     [[nodiscard]] StartedProcess& HelpViewerProcess() { return m_helpViewer; }
     // The folder of the program file, as the files beside it are found.
@@ -323,7 +323,7 @@ class FrmMain : public Window, private SelectionEvents {
     std::vector<UINT> m_hotkeys;  // registered, by id
     // A command is running, perhaps waiting in one of its message boxes or dialogs.
     bool m_commandRunning = false;
-    HIMAGELIST m_imageList1 = nullptr;
+    ToolbarImages m_imageList1;
     // Where Create put the window from the settings, until Form_Load has placed it.
     std::optional<RECT> m_createdAt;
     StartedProcess m_helpViewer;

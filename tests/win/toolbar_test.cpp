@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "app/commands.h"
 #include "core/ids.h"
@@ -141,61 +143,72 @@ TEST_F(ToolbarTest, ClicksRunTheMenusCommandsAndReportTheirFailures) {
     EXPECT_TRUE(m_form.PicBmp().GetPicture() == before);
 }
 
+// What `paint` draws on a bitmap of magenta.
+test::Pixels OverMagenta(int width, int height, const std::function<void(HDC)>& paint) {
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    HBRUSH magenta = ::CreateSolidBrush(RGB(255, 0, 255));
+    const RECT all{0, 0, width, height};
+    ::FillRect(memory, &all, magenta);
+    paint(memory);
+    ::SelectObject(memory, old);
+    test::Pixels pixels = test::ReadBitmap(bitmap);
+    ::DeleteObject(magenta);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 TEST_F(ToolbarTest, ImageListHas23MaskedImagesWithTheirKeysAtEveryScale) {
     // Each image drawn transparently over magenta: silver became transparent, and the rest
     // is artwork, not a blank.
     const auto drawn = [&](int size) {
-        HDC screen = ::GetDC(nullptr);
-        HDC memory = ::CreateCompatibleDC(screen);
-        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size * 23, size);
-        HGDIOBJ old = ::SelectObject(memory, bitmap);
-        HBRUSH magenta = ::CreateSolidBrush(RGB(255, 0, 255));
-        const RECT all{0, 0, size * 23, size};
-        ::FillRect(memory, &all, magenta);
-        for (int i = 0; i < 23; ++i) {
-            ::ImageList_Draw(m_form.ImageList1(), i, memory, i * size, 0, ILD_TRANSPARENT);
-        }
-        ::SelectObject(memory, old);
-        test::Pixels pixels = test::ReadBitmap(bitmap);
-        ::DeleteObject(magenta);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(memory);
-        ::ReleaseDC(nullptr, screen);
-        return pixels;
+        return OverMagenta(size * 23, size, [&](HDC dc) {
+            for (int i = 0; i < 23; ++i) {
+                m_form.ImageList1().Draw(dc, i, i * size, 0);
+            }
+        });
     };
     // The window moved to monitors of 150, 125 and 200 % and back: each scale has images
     // drawn at its own size, and the buttons grow and shrink with them inside the bar.
     std::vector<uint32_t> firstImage;
-    for (const auto& [dpi, size] : {std::pair{144, 24}, {120, 20}, {192, 32}, {96, 16}}) {
+    for (const auto& [dpi, size, strip] :
+         {std::tuple{144, 24, 2}, {120, 20, 1}, {192, 32, 3}, {96, 16, 0}}) {
         RECT suggested{100, 100, 100 + 433 * dpi / 96, 100 + 433 * dpi / 96};
         ::SendMessageW(m_form.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                        reinterpret_cast<LPARAM>(&suggested));
-        ASSERT_EQ(::ImageList_GetImageCount(m_form.ImageList1()), 23) << dpi;
-        int width = 0;
-        int height = 0;
-        ::ImageList_GetIconSize(m_form.ImageList1(), &width, &height);
-        EXPECT_EQ(width, size) << dpi;
-        EXPECT_EQ(height, size) << dpi;
-        EXPECT_EQ(reinterpret_cast<HIMAGELIST>(::SendMessageW(Bar(), TB_GETIMAGELIST, 0, 0)),
-                  m_form.ImageList1());
+        ASSERT_EQ(m_form.ImageList1().Count(), 23) << dpi;
+        EXPECT_EQ(m_form.ImageList1().Size(), size) << dpi;
         const auto button = static_cast<DWORD>(::SendMessageW(Bar(), TB_GETBUTTONSIZE, 0, 0));
         EXPECT_GT(LOWORD(button), size) << dpi;
         EXPECT_GT(HIWORD(button), size) << dpi;
         EXPECT_LE(HIWORD(button), m_form.Toolbar1().HeightPixels()) << dpi;
 
         const test::Pixels images = drawn(size);
+        // Pixel for pixel the strip's colours, the background where it shows silver.
+        const auto bitmap = static_cast<HBITMAP>(::LoadImageW(
+            ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ids::kToolbarBitmapResource + strip),
+            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        ASSERT_NE(bitmap, nullptr);
+        const test::Pixels art = test::ReadBitmap(bitmap);
+        ::DeleteObject(bitmap);
+        ASSERT_EQ(art.width, images.width);
         for (int i = 0; i < 23; ++i) {
             int transparent = 0;
-            int silver = 0;
+            int wrong = 0;
             for (int y = 0; y < size; ++y) {
                 for (int x = 0; x < size; ++x) {
                     const uint32_t pixel = images.At(i * size + x, y);
+                    const uint32_t want = art.At(i * size + x, y);
                     transparent += pixel == 0xFF00FF;
-                    silver += pixel == 0xC0C0C0;
+                    wrong += pixel != (want == 0xC0C0C0 ? 0xFF00FFu : want);
                 }
             }
             EXPECT_GT(size * size - transparent, size * size / 12) << "image " << i + 1 << " at " << size;
-            EXPECT_EQ(silver, 0) << "image " << i + 1 << " shows its mask colour at " << size;
+            EXPECT_EQ(wrong, 0) << "image " << i + 1 << " at " << size;
         }
         // Drawn for the size, not the 16 px image stretched: the folder's outline stays one
         // stroke thick (two pixels from 200 %).
@@ -214,6 +227,14 @@ TEST_F(ToolbarTest, ImageListHas23MaskedImagesWithTheirKeysAtEveryScale) {
         EXPECT_NE(first, firstImage) << size;
         firstImage = first;
     }
+    // Images replaced at each change of scale leave nothing behind.
+    const int objects = test::CountGdiObjects();
+    for (const int dpi : {144, 120, 192, 96}) {
+        RECT suggested{100, 100, 100 + 433 * dpi / 96, 100 + 433 * dpi / 96};
+        ::SendMessageW(m_form.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                       reinterpret_cast<LPARAM>(&suggested));
+    }
+    EXPECT_EQ(test::CountGdiObjects(), objects);
     const test::Pixels blank = drawn(16);
     // The open folder's corners are background.
     EXPECT_EQ(blank.At(0, 0), 0xFF00FFu);
@@ -253,6 +274,93 @@ TEST_F(ToolbarTest, ImageListHas23MaskedImagesWithTheirKeysAtEveryScale) {
         }
     }
     EXPECT_EQ(ImageOfKey("Paste"), 0);
+}
+
+TEST_F(ToolbarTest, EachButtonShowsItsImageCentredInEveryState) {
+    // The bar drawn over magenta: the toolbar draws the frames, Pixelwren the images. Each
+    // button's image must sit centred across, at the same place when the mouse is over it,
+    // one pixel down and right while pressed, and etched in the shadow and highlight colours
+    // while disabled; a placeholder shows nothing.
+    const int size = m_form.ImageList1().Size();
+    RECT client{};
+    ::GetClientRect(Bar(), &client);
+    const auto bar = [&] {
+        return OverMagenta(client.right, client.bottom, [&](HDC dc) {
+            ::SendMessageW(Bar(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        });
+    };
+    const auto image = [&](int index) {
+        return OverMagenta(size, size, [&](HDC dc) { m_form.ImageList1().Draw(dc, index, 0, 0); });
+    };
+    // Where in `rect` of `shown` the image lies, every pixel it draws equal (a hot or pressed
+    // button's background may show through the rest); {-1, -1} when nowhere.
+    const auto find = [&](const test::Pixels& shown, const RECT& rect, const test::Pixels& want) {
+        for (int y = rect.top; y + size <= rect.bottom; ++y) {
+            for (int x = rect.left; x + size <= rect.right; ++x) {
+                bool same = true;
+                for (int j = 0; j < size && same; ++j) {
+                    for (int i = 0; i < size && same; ++i) {
+                        same =
+                            want.At(i, j) == 0xFF00FFu || shown.At(x + i, y + j) == want.At(i, j);
+                    }
+                }
+                if (same) {
+                    return POINT{x, y};
+                }
+            }
+        }
+        return POINT{-1, -1};
+    };
+    const test::Pixels plain = bar();
+    for (int i = 0; i < 17; ++i) {
+        SCOPED_TRACE(i + 1);
+        const Position& want = kExpected[i];
+        const auto id = static_cast<WPARAM>(ids::kToolbarCommandBase + i + 1);
+        RECT rect{};
+        ASSERT_TRUE(::SendMessageW(Bar(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect)));
+        if (want.kind != ToolbarKind::Button) {
+            if (want.kind == ToolbarKind::Placeholder) {
+                for (int y = rect.top; y < rect.bottom; ++y) {
+                    for (int x = rect.left; x < rect.right; ++x) {
+                        ASSERT_EQ(plain.At(x, y), 0xFF00FFu) << x << "," << y;
+                    }
+                }
+            }
+            continue;
+        }
+        const test::Pixels picture = image(want.image - 1);
+        const POINT at = find(plain, rect, picture);
+        ASSERT_GE(at.x, 0) << "image " << want.image << " is not on its button";
+        EXPECT_LE(std::abs((at.x - rect.left) - (rect.right - at.x - size)), 1);
+
+        ::SendMessageW(Bar(), TB_SETHOTITEM, i, 0);
+        const POINT hot = find(bar(), rect, picture);
+        ::SendMessageW(Bar(), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+        EXPECT_EQ(hot.x, at.x);
+        EXPECT_EQ(hot.y, at.y);
+
+        ::SendMessageW(Bar(), TB_PRESSBUTTON, id, TRUE);
+        const POINT pressed = find(bar(), rect, picture);
+        ::SendMessageW(Bar(), TB_PRESSBUTTON, id, FALSE);
+        EXPECT_EQ(pressed.x, at.x + 1);
+        EXPECT_EQ(pressed.y, at.y + 1);
+
+        ::SendMessageW(Bar(), TB_ENABLEBUTTON, id, FALSE);
+        const test::Pixels disabled = bar();
+        ::SendMessageW(Bar(), TB_ENABLEBUTTON, id, TRUE);
+        int etched = 0;
+        for (int y = at.y; y <= at.y + size; ++y) {
+            for (int x = at.x; x <= at.x + size; ++x) {
+                const uint32_t pixel = disabled.At(x, y);
+                etched += pixel != 0xFF00FFu;
+                EXPECT_TRUE(pixel == 0xFF00FFu ||
+                            pixel == test::Rgb(::GetSysColor(COLOR_3DSHADOW)) ||
+                            pixel == test::Rgb(::GetSysColor(COLOR_3DHILIGHT)))
+                    << x << "," << y;
+            }
+        }
+        EXPECT_GT(etched, size * size / 12);
+    }
 }
 
 }  // namespace
