@@ -48,7 +48,10 @@ bool PictureBox::Create(HWND parent, int id, const RECT& px, int backgroundSysCo
     m_autoSize = autoSize;
     ClassSpec windowClass{L"PixelwrenPictureBox"};
     CreateSpec spec;
-    spec.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    // A box that takes its picture's size shows only the background while it has none, the
+    // colour of the box it lies in: it stays hidden until it holds a picture, which spares a
+    // start showing and painting it.
+    spec.style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (autoSize ? 0 : WS_VISIBLE);
     spec.x = px.left;
     spec.y = px.top;
     spec.width = px.right - px.left;
@@ -64,6 +67,9 @@ void PictureBox::SetPicture(Picture picture) noexcept {
         const Size size = m_picture.SizeInPixels();
         ::SetWindowPos(Hwnd(), nullptr, 0, 0, size.width, size.height,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (m_autoSize) {
+        ::ShowWindow(Hwnd(), m_picture.Empty() ? SW_HIDE : SW_SHOWNA);
     }
     ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }

@@ -82,7 +82,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     if (line.kind == pw::CommandLine::Kind::Capture) {
         return pw::RunScriptedCapture(line.capture);
     }
-    ::InitCommonControls();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
 
