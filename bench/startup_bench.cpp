@@ -46,7 +46,7 @@ int wmain(int argc, wchar_t** argv) {
     const bool split = argc > 3;
     TimeToIdle(argv[1]);  // warm the file cache and the server
     TimeToIdle(argv[2]);
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < 31; ++i) {
         pixelwren.push_back(TimeToIdle(argv[1]));
         minimal.push_back(TimeToIdle(argv[2]));
         if (split) {

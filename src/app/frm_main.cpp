@@ -217,8 +217,15 @@ bool FrmMain::Create() {
     CreateSpec spec;
     spec.title = kAppTitle;
     spec.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    // Created where it will be shown, so that it starts with that monitor's dpi.
-    const RECT placement = StoredPlacement();
+    // Created where it will be shown, so that it starts with that monitor's dpi. A single
+    // monitor is first taken at the system's dpi, which spares a start asking for its own
+    // scaling; the window's dpi then tells whether that was right.
+    std::vector<MonitorArea> monitors = m_monitors.MonitorsAtSystemDpi();
+    const bool assumed = monitors.size() == 1 && KnowsWindowDpi();
+    if (!assumed) {
+        monitors = m_monitors.Monitors();
+    }
+    const RECT placement = StoredPlacement(monitors);
     m_createdAt = placement;
     spec.x = placement.left;
     spec.y = placement.top;
@@ -228,6 +235,9 @@ bool FrmMain::Create() {
     if (!CreateOf(windowClass, spec)) {
         ::DestroyMenu(spec.menuOrId);
         return false;
+    }
+    if (assumed && DpiForWindow(Hwnd()) != static_cast<UINT>(monitors.front().dpi)) {
+        m_createdAt.reset();  // placed again at the monitor's own scaling
     }
     m_accelerators = BuildAccelerators(MenuTable());
     m_units = TwipsPerPixelForDpi(static_cast<int>(DpiForWindow(Hwnd())),
@@ -287,13 +297,12 @@ void FrmMain::Form_Load() {
     RestorePlacement();
 }
 
-RECT FrmMain::StoredPlacement() const {
+RECT FrmMain::StoredPlacement(const std::vector<MonitorArea>& monitors) const {
     const PlacementTwips placement{
         ParsePlacementValue(ReadSetting(m_settings, L"MainLeft"), PlacementField::Left),
         ParsePlacementValue(ReadSetting(m_settings, L"MainTop"), PlacementField::Top),
         ParsePlacementValue(ReadSetting(m_settings, L"MainWidth"), PlacementField::Width),
         ParsePlacementValue(ReadSetting(m_settings, L"MainHeight"), PlacementField::Height)};
-    const std::vector<MonitorArea> monitors = m_monitors.Monitors();
     // A window stored on a monitor that is gone comes back where the user can see it.
     const Rect shown =
         KeepOnScreen(WindowFromPlacement(placement, monitors, m_systemUnits), monitors);
@@ -302,7 +311,8 @@ RECT FrmMain::StoredPlacement() const {
 
 void FrmMain::RestorePlacement() {
     // Just after Create, the window stands where the settings put it: they are not read twice.
-    const RECT shown = m_createdAt ? *std::exchange(m_createdAt, std::nullopt) : StoredPlacement();
+    const RECT shown = m_createdAt ? *std::exchange(m_createdAt, std::nullopt)
+                                   : StoredPlacement(m_monitors.Monitors());
     RECT now{};
     ::GetWindowRect(Hwnd(), &now);
     if (::EqualRect(&now, &shown)) {

@@ -259,8 +259,8 @@ class FrmMain : public Window, private SelectionEvents {
     void OnHotkey(UINT id);
     // The window that is active now, as its visible frame shows it.
     void CaptureActiveWindowNow();
-    // The stored placement as a rectangle in pixels on the monitors there are now.
-    [[nodiscard]] RECT StoredPlacement() const;
+    // The stored placement as a rectangle in pixels on these monitors.
+    [[nodiscard]] RECT StoredPlacement(const std::vector<MonitorArea>& monitors) const;
     void RestorePlacement();
     // The end of the Windows session: whether it may go ahead now, and its outcome.
     [[nodiscard]] bool OnQueryEndSession();

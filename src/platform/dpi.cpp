@@ -15,10 +15,23 @@ UINT ScreenDpi() {
 
 }  // namespace
 
-UINT DpiForWindow(HWND window) {
-    // Looked up at run time: the program also runs where user32 lacks it.
-    static const auto getDpiForWindow =
+namespace {
+
+// Looked up at run time: the program also runs where user32 lacks it.
+auto GetDpiForWindowFunction() {
+    static const auto function =
         SystemFunction<UINT WINAPI(HWND)>(L"user32.dll", "GetDpiForWindow");
+    return function;
+}
+
+}  // namespace
+
+bool KnowsWindowDpi() {
+    return GetDpiForWindowFunction() != nullptr;
+}
+
+UINT DpiForWindow(HWND window) {
+    const auto getDpiForWindow = GetDpiForWindowFunction();
     if (getDpiForWindow != nullptr && window != nullptr) {
         if (const UINT dpi = getDpiForWindow(window); dpi != 0) {
             return dpi;

@@ -26,31 +26,47 @@ int SystemDpi() {
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
+struct Collected {
+    std::vector<MonitorArea> areas;
+    bool ownScaling;  // each monitor's own dpi, else the system's
+    int systemDpi;
+};
+
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
+    auto& collected = *reinterpret_cast<Collected*>(context);
     MONITORINFO info{sizeof info};
     if (!::GetMonitorInfoW(monitor, &info)) {
         return TRUE;
     }
-    int dpi = SystemDpi();
+    int dpi = collected.systemDpi;
     UINT x = 0;
     UINT y = 0;
-    if (GetDpiForMonitorFn* const forMonitor = DpiForMonitorFunction();
+    if (GetDpiForMonitorFn* const forMonitor =
+            collected.ownScaling ? DpiForMonitorFunction() : nullptr;
         forMonitor != nullptr && SUCCEEDED(forMonitor(monitor, kEffectiveDpi, &x, &y)) && x > 0) {
         dpi = static_cast<int>(x);
     }
     const RECT& m = info.rcMonitor;
     const RECT& w = info.rcWork;
-    reinterpret_cast<std::vector<MonitorArea>*>(context)->push_back(
+    collected.areas.push_back(
         {{m.left, m.top, m.right, m.bottom}, {w.left, w.top, w.right, w.bottom}, dpi});
     return TRUE;
+}
+
+std::vector<MonitorArea> CollectMonitors(bool ownScaling) {
+    Collected collected{{}, ownScaling, SystemDpi()};
+    ::EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&collected));
+    return std::move(collected.areas);
 }
 
 }  // namespace
 
 std::vector<MonitorArea> SystemMonitorLayout::Monitors() const {
-    std::vector<MonitorArea> areas;
-    ::EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&areas));
-    return areas;
+    return CollectMonitors(true);
+}
+
+std::vector<MonitorArea> SystemMonitorLayout::MonitorsAtSystemDpi() const {
+    return CollectMonitors(false);
 }
 
 }  // namespace pw

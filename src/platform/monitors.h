@@ -13,11 +13,17 @@ public:
     virtual ~MonitorLayout() = default;
     // Every monitor's rectangle, work area and effective dpi, in the virtual screen's pixels.
     [[nodiscard]] virtual std::vector<MonitorArea> Monitors() const = 0;
+    // The same monitors, each taken at the system's dpi: no asking for each one's scaling
+    // (which loads shcore at a start). Right where they have no scaling of their own.
+    [[nodiscard]] virtual std::vector<MonitorArea> MonitorsAtSystemDpi() const {
+        return Monitors();
+    }
 };
 
 class SystemMonitorLayout final : public MonitorLayout {
 public:
     [[nodiscard]] std::vector<MonitorArea> Monitors() const override;
+    [[nodiscard]] std::vector<MonitorArea> MonitorsAtSystemDpi() const override;
 };
 
 }  // namespace pw

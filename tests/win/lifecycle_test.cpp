@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "app/frm_main.h"
@@ -359,6 +360,51 @@ TEST_F(LifecycleTest, PlacementComesBackOnItsMonitorAcrossScalings) {
         EXPECT_EQ(Placement(again.Hwnd()), c.window) << c.storedLeft;
     }
     EXPECT_EQ(m_boxes.Count(), 0u);
+}
+
+TEST_F(LifecycleTest, ASingleMonitorIsAskedForItsScalingOnlyWhenTheWindowsDpiDiffers) {
+    // One monitor, as the quick look at the system's dpi sees it and as asking for its own
+    // scaling does; the window's real dpi here is the screen's.
+    class OneMonitor final : public MonitorLayout {
+      public:
+        OneMonitor(int quick, int own) : m_quick(quick), m_own(own) {}
+        std::vector<MonitorArea> Monitors() const override {
+            ++asked;
+            return {Monitor(0, 0, 1920, 1080, m_own)};
+        }
+        std::vector<MonitorArea> MonitorsAtSystemDpi() const override {
+            return {Monitor(0, 0, 1920, 1080, m_quick)};
+        }
+        mutable int asked = 0;
+
+      private:
+        int m_quick;
+        int m_own;
+    };
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    // 600 by 400 pixels at 100 %, at 150 twips from the corner.
+    for (const auto& [name, value] : {std::pair{L"MainLeft", L"150"},
+                                      {L"MainTop", L"150"},
+                                      {L"MainWidth", L"9000"},
+                                      {L"MainHeight", L"6000"}}) {
+        m_key.Set(name, value);
+    }
+    const auto box = [&](int at) {
+        return Box{150 * at / 1440, 150 * at / 1440, 9000 * at / 1440, 6000 * at / 1440};
+    };
+    for (const auto& [quick, own, asked] :
+         {std::tuple{dpi, 2 * dpi, false}, {dpi + 24, dpi, true}}) {
+        OneMonitor monitors(quick, own);
+        FrmMainServices services;
+        services.monitors = &monitors;
+        FrmMain form(m_boxes, m_settings, services);
+        ASSERT_TRUE(form.Create());
+        EXPECT_EQ(monitors.asked > 0, asked) << quick;
+        // Placed at the quick look's dpi where it was the window's, else at the monitor's own.
+        EXPECT_EQ(Placement(form.Hwnd()), box(asked ? own : quick)) << quick;
+    }
 }
 
 TEST_F(LifecycleTest, DpiChangeTakesTheSuggestedRectangleAndRescales) {

@@ -62,8 +62,16 @@ struct Footprint {
 // claims, and every one must have. Then the footprint must come back: the same GDI objects and
 // windows, and private bytes within `slack` of the start (the heap keeps some of what it was
 // given).
-void Soak(const FrmMain& form, const char* what, int runs, const std::function<bool()>& command,
+void Soak(FrmMain& form, const char* what, int runs, const std::function<bool()>& command,
           double slack = 2 << 20) {
+    // What the pointer of a test running beside this one may bring in at any moment, brought
+    // in first: the theme's images of a hot toolbar button, and the status bar's tip window.
+    const HWND bar = form.Toolbar1().Hwnd();
+    ::SendMessageW(bar, TB_SETHOTITEM, 1, 0);
+    ::UpdateWindow(bar);
+    ::SendMessageW(bar, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+    ::UpdateWindow(bar);
+    form.StatusBar1().Tooltip();
     EXPECT_TRUE(command()) << what << ": the warm-up run did not do what it claims";
     test::PumpMessages(20);
     const Footprint before = Footprint::Now();
