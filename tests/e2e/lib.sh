@@ -52,8 +52,18 @@ step() { echo "-- $*"; }
 
 # pwdriver, with Wine's CRLF line ends removed.
 drv() {
-  local out
-  out=$(wine "$PIXELWREN_DRIVER" "$@" 9>&-) || return 1
+  local out rc attempt err=$SCRATCH/drv.$BASHPID.err
+  for attempt in 1 2; do
+    rc=0
+    out=$(wine "$PIXELWREN_DRIVER" "$@" 9>&- 2>"$err") || rc=$?
+    # The driver says why whenever it fails. An end without a word is Wine not running it at
+    # all (seen twice in CI, each time in a step that passes on every other run): once more.
+    ((rc != 0)) && [[ ! -s $err ]] && ((attempt == 1)) || break
+    echo "drv: '$*' ended with $rc without a word; running it again" >&2
+  done
+  [[ ! -s $err ]] || cat "$err" >&2
+  rm -f "$err"
+  ((rc == 0)) || return 1
   out=${out//$'\r'/}
   [[ -z $out ]] || printf '%s\n' "$out"
 }
