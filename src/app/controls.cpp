@@ -10,10 +10,15 @@
 
 namespace pw {
 
-TwipsBox ChildBox(HWND child, const TwipsPerPixel& units) {
+RECT ChildRect(HWND child) {
     RECT rect{};
     ::GetWindowRect(child, &rect);
     ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+TwipsBox ChildBox(HWND child, const TwipsPerPixel& units) {
+    const RECT rect = ChildRect(child);
     return {PixelsToTwips(rect.left, units.x), PixelsToTwips(rect.top, units.y),
             PixelsToTwips(rect.right - rect.left, units.x),
             PixelsToTwips(rect.bottom - rect.top, units.y)};
@@ -30,10 +35,7 @@ void MoveChild(HWND child, const TwipsBox& box, const TwipsPerPixel& units) {
     const RECT rect = ToPixels(box, units);
     // A layout run again for the same size (the window's first showing sends one) moves
     // nothing: each move costs the child and its children a round of messages.
-    RECT now{};
-    ::GetWindowRect(child, &now);
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&now), 2);
-    if (::EqualRect(&now, &rect)) {
+    if (const RECT now = ChildRect(child); ::EqualRect(&now, &rect)) {
         return;
     }
     ::SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left,
@@ -88,9 +90,7 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void PictureBox::ScrollTo(int x, int y) {
     const HWND parent = ::GetParent(Hwnd());
-    RECT before{};
-    ::GetWindowRect(Hwnd(), &before);
-    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&before), 2);
+    const RECT before = ChildRect(Hwnd());
     const int dx = x - before.left;
     const int dy = y - before.top;
     if (dx == 0 && dy == 0) {
@@ -181,10 +181,9 @@ bool ScrollBar::Create(HWND parent, int id, Orientation orientation, const RECT&
 }
 
 void ScrollBar::Apply(const view::ScrollSettings& settings, int32_t page) {
-    if (m_applied && settings == m_settings && std::max(page, 1) == m_requestedPage) {
+    if (settings == m_settings && std::max(page, 1) == m_requestedPage) {
         return;
     }
-    m_applied = true;
     m_requestedPage = std::max(page, 1);
     m_settings = settings;
     m_page = std::max(page, 1);
@@ -317,9 +316,7 @@ void ToolbarImages::Draw(HDC dc, int index, int x, int y, bool disabled) const {
 namespace {
 // The gap of a placeholder: the width the toolbar gives a separator at 96 dpi.
 constexpr int kPlaceholderWidth = 8;
-}  // namespace
 
-namespace {
 // Made as wide as the parent, the toolbar needs no layout of its own again at the first.
 int ParentWidth(HWND parent) {
     RECT client{};

@@ -33,6 +33,8 @@ struct TwipsBox {
 
 // Reads and sets a child window's geometry in twips.
 TwipsBox ChildBox(HWND child, const TwipsPerPixel& units);
+// A child's rectangle in its parent's client coordinates, in pixels.
+RECT ChildRect(HWND child);
 void MoveChild(HWND child, const TwipsBox& box, const TwipsPerPixel& units);
 RECT ToPixels(const TwipsBox& box, const TwipsPerPixel& units);
 
@@ -91,8 +93,8 @@ private:
     HWND m_hwnd = nullptr;
     view::ScrollSettings m_settings;
     int32_t m_page = 0;
-    // What the last Apply was given: the same again changes nothing and is skipped.
-    bool m_applied = false;
+    // The page the last Apply was given (0 before the first): the same settings and page
+    // again change nothing and are skipped.
     int32_t m_requestedPage = 0;
 };
 

@@ -998,10 +998,7 @@ void FrmMain::MovePictureToScrollValues(bool scrolling) {
         m_picBmp.ScrollTo(x, y);
         return;
     }
-    RECT now{};
-    ::GetWindowRect(m_picBmp.Hwnd(), &now);
-    ::MapWindowPoints(HWND_DESKTOP, m_picScroll.Hwnd(), reinterpret_cast<POINT*>(&now), 2);
-    if (now.left != x || now.top != y) {
+    if (const RECT now = ChildRect(m_picBmp.Hwnd()); now.left != x || now.top != y) {
         ::SetWindowPos(m_picBmp.Hwnd(), nullptr, x, y, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }

@@ -416,9 +416,7 @@ TEST_F(LifecycleTest, DpiChangeTakesTheSuggestedRectangleAndRescales) {
     EXPECT_TRUE(::EqualRect(&rect, &suggested));
     EXPECT_FLOAT_EQ(form->Units().x, 10.0f);
     EXPECT_EQ(form->Toolbar1().HeightPixels(), 36);  // 360 twips at 144 dpi
-    RECT viewport{};
-    ::GetWindowRect(form->picScroll().Hwnd(), &viewport);
-    ::MapWindowPoints(HWND_DESKTOP, form->Hwnd(), reinterpret_cast<POINT*>(&viewport), 2);
+    const RECT viewport = ChildRect(form->picScroll().Hwnd());
     EXPECT_EQ(viewport.top, 36);
     // The empty picture keeps its size in twips: 3225 by 2685 at 10 twips per pixel.
     RECT picture{};

@@ -16,13 +16,6 @@ protected:
         test::PumpMessages(30);
     }
 
-    // A child's rectangle in its parent's client coordinates.
-    static RECT ChildRect(HWND child) {
-        RECT rect{};
-        ::GetWindowRect(child, &rect);
-        ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
-    }
     RECT Viewport() { return ChildRect(m_form.picScroll().Hwnd()); }
     POINT PictureOrigin() {
         const RECT rect = ChildRect(m_form.PicBmp().Hwnd());
