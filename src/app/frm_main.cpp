@@ -615,11 +615,6 @@ void FrmMain::mnuRepeat_Click() {
         if (!screen) {
             ThrowLastError(L"GetDC");
         }
-        // Under Wine the windows beneath learn that they are uncovered only once the X server
-        // has taken the hide, which a read of one screen pixel waits for; a second wait sees
-        // their repaint through.
-        ::GetPixel(screen.get(), area->left, area->top);
-        WaitUntilUncovered(Hwnd(), {area->left, area->top, area->right, area->bottom});
         copy = m_areaSteps->Copy({screen.get(), 0, 0}, Hwnd(), *area);
     }
     LandSelection(std::move(copy));

@@ -253,14 +253,6 @@ void ArmFreeAreaCapture(HWND mainWindow, SnapshotWindow& snapshot) {
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ::UnionRect(&shown, &shown, &iconic);
     }
-    // Under Wine the windows beneath learn that they are uncovered only once the X server has
-    // taken this window's changes: a read of one screen pixel waits for that, and the windows
-    // then repaint what they got back, which the second wait sees through.
-    {
-        WindowDc screen = WindowDc::ForClient(nullptr);
-        ::GetPixel(screen.get(), shown.left, shown.top);
-    }
-    WaitUntilUncovered(mainWindow, shown, kUncoverTimeoutMs);
     WaitUntilUncovered(mainWindow, shown, kUncoverTimeoutMs);
     snapshot.Show(TakeVirtualScreenSnapshot(), mainWindow);
 }

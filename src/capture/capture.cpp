@@ -257,33 +257,105 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context) {
 }
 
 // Without composition, the windows that the hidden one covered repaint the uncovered area on
-// their own threads. Wait until none of them has an update region left, then make one message
-// round trip to each: a window's update region empties when its paint begins, and a thread
-// answers a sent message only after its paint handler has returned.
-void WaitForUncoveredWindowsToRepaint(HWND hidden, const RECT& area, DWORD timeoutMs) {
-    UncoveredSearch search{area, hidden, ::GetCurrentThreadId(), {}};
-    search.windows.push_back(::GetDesktopWindow());
-    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+// their own threads, each in its own time.
+class UncoveredWindows {
+public:
+    UncoveredWindows(HWND hidden, const RECT& area, DWORD timeoutMs)
+        : m_search{area, hidden, ::GetCurrentThreadId(), {::GetDesktopWindow()}},
+          m_deadline(::GetTickCount64() + timeoutMs) {
+        ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&m_search));
+    }
 
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    auto pending = [&] {
-        return std::any_of(search.windows.begin(), search.windows.end(), [](HWND window) {
+    bool TimeLeft() const { return ::GetTickCount64() < m_deadline; }
+
+    // Whether one of them still has an update region: it empties when a paint begins.
+    bool Pending() const {
+        return std::any_of(m_search.windows.begin(), m_search.windows.end(), [](HWND window) {
             return ::IsWindow(window) && ::GetUpdateRect(window, nullptr, FALSE);
         });
-    };
-    while (pending() && ::GetTickCount64() < deadline) {
-        ::Sleep(5);
     }
-    for (HWND window : search.windows) {
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline) {
-            break;
+
+    void WaitWhilePending() const {
+        while (Pending() && TimeLeft()) {
+            ::Sleep(5);
         }
-        DWORD_PTR ignored = 0;
-        // SMTO_BLOCK: messages other threads send to this one wait until the capture is done
-        // instead of running the program's window procedures in the middle of it.
-        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                              static_cast<UINT>(deadline - now), &ignored);
+    }
+
+    // One message round trip to each: a thread answers a sent message only after its paint
+    // handler has returned.
+    void RoundTrip() const {
+        for (HWND window : m_search.windows) {
+            const ULONGLONG now = ::GetTickCount64();
+            if (now >= m_deadline) {
+                return;
+            }
+            DWORD_PTR ignored = 0;
+            // SMTO_BLOCK: messages other threads send to this one wait until the capture is
+            // done instead of running the program's window procedures in the middle of it.
+            ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                  static_cast<UINT>(m_deadline - now), &ignored);
+        }
+    }
+
+private:
+    UncoveredSearch m_search;
+    ULONGLONG m_deadline;
+};
+
+// The screen's pixels in `area` (clipped to the virtual screen), or nothing when none lie
+// there or they cannot be read.
+std::vector<uint32_t> ScreenPixels(RECT area) {
+    const RECT screen{
+        ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+        ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+        ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (!::IntersectRect(&area, &area, &screen)) {
+        return {};
+    }
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    WindowDc source = WindowDc::ForClient(nullptr);
+    UniqueDc memory(source ? ::CreateCompatibleDC(source.get()) : nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap bitmap(
+        memory ? ::CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0)
+               : nullptr);
+    if (!bitmap) {
+        return {};
+    }
+    SelectObjectGuard select(memory.get(), bitmap.get());
+    if (!select.Selected() ||
+        !::BitBlt(memory.get(), 0, 0, width, height, source.get(), area.left, area.top, SRCCOPY)) {
+        return {};
+    }
+    ::GdiFlush();
+    const auto* first = static_cast<const uint32_t*>(bits);
+    return {first, first + static_cast<size_t>(width) * static_cast<size_t>(height)};
+}
+
+// Returns once the windows that `hidden` covered have repainted what it uncovered and the
+// screen shows it. Under Wine the screen is the X server's: a window beneath learns that it
+// was uncovered only once the server has taken the hide, which a read of the screen waits
+// for, and its drawing can reach the screen after it has answered a round trip. So the wait
+// ends when two reads of the area, a round trip apart, agree.
+void WaitForUncoveredWindowsToRepaint(HWND hidden, const RECT& area, DWORD timeoutMs) {
+    constexpr int kMostReads = 5;
+    const UncoveredWindows beneath(hidden, area, timeoutMs);
+    {
+        WindowDc screen = WindowDc::ForClient(nullptr);
+        ::GetPixel(screen.get(), area.left, area.top);
+    }
+    std::vector<uint32_t> before;
+    for (int read = 0; read < kMostReads && beneath.TimeLeft(); ++read) {
+        beneath.WaitWhilePending();
+        beneath.RoundTrip();
+        std::vector<uint32_t> now = ScreenPixels(area);
+        if (read > 0 && now == before && !beneath.Pending()) {
+            return;
+        }
+        before = std::move(now);
     }
 }
 

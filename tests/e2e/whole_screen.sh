@@ -14,6 +14,12 @@ shown=$(drv count-colour "$l" "$t" $((r - l)) $((b - t)) FF00FF)
 
 VIEW=$(child_of $ID_PICSCROLL)
 PICBMP=$(child_of $ID_PICBMP)
+# Says what the view shows, and how often the backdrop has painted.
+view_shows() {
+  local l t r b
+  read -r l t r b < <(drv client-rect "$VIEW")
+  echo "the view shows $(colours_at "$l" "$t" $((r - l)) $((b - t))); '$(drv text "$BACKDROP")'"
+}
 view_is() {  # every pixel of the view has this colour
   local l t r b
   # Under Wine a paint that began while Pixelwren was hidden can go on over it: have
@@ -34,16 +40,16 @@ drv wait-size "$PICBMP" "$PIXELWREN_SCREEN_WIDTH" "$PIXELWREN_SCREEN_HEIGHT" 100
 drv wait-state "$MAIN" normal 5000 || fail "the main window did not come back"
 drv wait-foreground "$MAIN" 5000 || fail "the main window is not active again"
 # Both bars are shown for a picture this large, so none lies over the view.
-wait_until 10 view_is 0000FF || fail "the menu's capture shows something besides the backdrop"
+wait_until 10 view_is 0000FF || fail "the menu's capture shows something besides the backdrop: $(view_shows)"
 
 step "the backdrop turns green as the capture starts"
 drv backdrop-colour "$BACKDROP" 00FF00 "$MAIN" $CMD_SCREEN
-wait_until 3 view_is 00FF00 || fail "the picture shows something besides the finished backdrop"
+wait_until 3 view_is 00FF00 || fail "the picture shows something besides the finished backdrop: $(view_shows)"
 
 step "the far end of the picture too"
 drv scroll-to-end "$MAIN"
 read -r l t r b < <(rect_of "$PICBMP")
 read -r vl vt vr vb < <(drv client-rect "$VIEW")
 expect_eq "$r $b" "$vr $vb" "picture's far corner at the view's far corner"
-wait_until 5 view_is 00FF00 || fail "the far end of the picture shows something besides the backdrop"
+wait_until 5 view_is 00FF00 || fail "the far end of the picture shows something besides the backdrop: $(view_shows)"
 echo PASS
