@@ -29,7 +29,9 @@ area_landed() {
   drv wait-size "$PICBMP" 200 150 5000 || fail "$1: the picture is not 200x150"
   clipboard_to "$SCRATCH/clip.png" || fail "$1: no bitmap on the clipboard"
   expect_eq "$(identify -format '%wx%h' "$SCRATCH/clip.png")" 200x150 "$1: clipboard picture's size"
-  expect_eq "$(differ "$SCRATCH/clip.png" "$SCRATCH/area.png")" 0 "$1: clipboard pixels that differ from the screen"
+  local n; n=$(differ "$SCRATCH/clip.png" "$SCRATCH/area.png")
+  [[ $n == 0 ]] || fail "$1: $n clipboard pixels differ from the screen" \
+    "(clipboard $(colours_of "$SCRATCH/clip.png"); screen before $(colours_of "$SCRATCH/area.png"))"
 }
 
 step "Ctrl+Insert copies the view's picture, typed while Pixelwren has the keyboard"

@@ -218,11 +218,14 @@ drag() {
   xdotool mouseup 1; sleep 0.3
 }
 
-# The commonest colours of a rectangle of the screen with their counts, for a failure's message.
-colours_at() {  # x y w h
-  import -window root -crop "$3x$4+$1+$2" +repage png:- 2>/dev/null |
-    convert png:- -format %c histogram:info:- 2>/dev/null | sort -rn | head -4 |
+# The commonest colours of a picture file (png:- for standard input) with their counts, for a
+# failure's message; colours_at says the same of a rectangle of the screen.
+colours_of() {
+  convert "$1" -format %c histogram:info:- 2>/dev/null | sort -rn | head -4 |
     awk '{ printf "%s%s %s", sep, $1, $3; sep = ", " }'
+}
+colours_at() {  # x y w h
+  import -window root -crop "$3x$4+$1+$2" +repage png:- 2>/dev/null | colours_of png:-
 }
 
 # Polls a command (a function or program, run anew each time) for up to $1 seconds.
