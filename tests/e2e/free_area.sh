@@ -62,8 +62,11 @@ arm() {  # [menu]: by the Capture menu's access keys, otherwise by a posted comm
   # The snapshot shows the screen as it was, Pixelwren's window and the magnifier left out.
   wait_until 5 outside_main_unchanged "$SCRATCH/before.png" pointer ||
     fail "the snapshot differs from the screen: $(outside_main_differs "$SCRATCH/before.png" pointer) pixels"
+  # Keys go to the X window with the input focus, which Wine hands over in its own time.
+  wait_until 5 snapshot_has_keys || fail "the snapshot does not have the keyboard"
   sleep 0.2
 }
+snapshot_has_keys() { [[ $(xdotool getwindowname "$(xdotool getwindowfocus)" 2>/dev/null) == Pixelwren ]]; }
 
 landed() {  # the case is over: snapshot gone, window back, nothing left on the screen
   drv wait-state "$SNAPSHOT" hidden 5000 || fail "$1: the snapshot window is still there"
