@@ -302,37 +302,46 @@ private:
     ULONGLONG m_deadline;
 };
 
-// The screen's pixels in `area` (clipped to the virtual screen), or nothing when none lie
-// there or they cannot be read.
-std::vector<uint32_t> ScreenPixels(RECT area) {
+// A fingerprint of the screen's pixels in `area` (clipped to the virtual screen), 0 when none
+// lie there or they cannot be read. The area is read a band of rows at a time, so that a
+// window maximised across large monitors needs little memory for it.
+uint64_t ScreenFingerprint(RECT area) noexcept {
+    constexpr int kBandRows = 256;
     const RECT screen{
         ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
         ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
         ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     if (!::IntersectRect(&area, &area, &screen)) {
-        return {};
+        return 0;
     }
     const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
+    const int rows = std::min<int>(kBandRows, area.bottom - area.top);
     WindowDc source = WindowDc::ForClient(nullptr);
     UniqueDc memory(source ? ::CreateCompatibleDC(source.get()) : nullptr);
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -rows, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     UniqueBitmap bitmap(
         memory ? ::CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0)
                : nullptr);
-    if (!bitmap) {
-        return {};
-    }
     SelectObjectGuard select(memory.get(), bitmap.get());
-    if (!select.Selected() ||
-        !::BitBlt(memory.get(), 0, 0, width, height, source.get(), area.left, area.top, SRCCOPY)) {
-        return {};
+    if (!bitmap || !select.Selected()) {
+        return 0;
     }
-    ::GdiFlush();
-    const auto* first = static_cast<const uint32_t*>(bits);
-    return {first, first + static_cast<size_t>(width) * static_cast<size_t>(height)};
+    uint64_t hash = 14695981039346656037ULL;  // FNV-1a over the pixels
+    for (int top = area.top; top < area.bottom; top += rows) {
+        const int band = std::min<int>(rows, area.bottom - top);
+        if (!::BitBlt(memory.get(), 0, 0, width, band, source.get(), area.left, top, SRCCOPY)) {
+            return 0;
+        }
+        ::GdiFlush();
+        const auto* pixel = static_cast<const uint32_t*>(bits);
+        const size_t count = static_cast<size_t>(width) * static_cast<size_t>(band);
+        for (size_t i = 0; i < count; ++i) {
+            hash = (hash ^ pixel[i]) * 1099511628211ULL;
+        }
+    }
+    return hash;
 }
 
 // Returns once the windows that `hidden` covered have repainted what it uncovered and the
@@ -347,15 +356,15 @@ void WaitForUncoveredWindowsToRepaint(HWND hidden, const RECT& area, DWORD timeo
         WindowDc screen = WindowDc::ForClient(nullptr);
         ::GetPixel(screen.get(), area.left, area.top);
     }
-    std::vector<uint32_t> before;
+    uint64_t before = 0;
     for (int read = 0; read < kMostReads && beneath.TimeLeft(); ++read) {
         beneath.WaitWhilePending();
         beneath.RoundTrip();
-        std::vector<uint32_t> now = ScreenPixels(area);
+        const uint64_t now = ScreenFingerprint(area);
         if (read > 0 && now == before && !beneath.Pending()) {
             return;
         }
-        before = std::move(now);
+        before = now;
     }
 }
 
@@ -387,7 +396,13 @@ WindowHiddenForCapture::WindowHiddenForCapture(HWND window, DWORD timeoutMs) : m
     ::GetWindowRect(window, &area);
     SetTransitionsDisabled(window, TRUE);
     ::ShowWindow(window, SW_HIDE);
-    WaitUntilUncovered(window, area, timeoutMs);
+    try {
+        WaitUntilUncovered(window, area, timeoutMs);
+    } catch (...) {
+        // The window never stays hidden: what failed is told by the command that asked.
+        Restore();
+        throw;
+    }
 }
 
 void WaitUntilUncovered(HWND window, const RECT& area, DWORD timeoutMs) {
@@ -415,6 +430,10 @@ WindowTransitionsOff::~WindowTransitionsOff() {
 }
 
 WindowHiddenForCapture::~WindowHiddenForCapture() {
+    Restore();
+}
+
+void WindowHiddenForCapture::Restore() noexcept {
     SetTransitionsDisabled(m_window, FALSE);
     ::ShowWindow(m_window, SW_SHOW);
     ::SetForegroundWindow(m_window);

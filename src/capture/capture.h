@@ -90,6 +90,8 @@ public:
     ~WindowHiddenForCapture();
 
 private:
+    void Restore() noexcept;
+
     HWND m_window;
 };
 
