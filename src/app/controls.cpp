@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/dib.h"
 #include "platform/handles.h"
 
 namespace pw {
@@ -253,11 +254,8 @@ ToolbarImages ToolbarImages::FromStrip(const UniqueBitmap& strip, int size, COLO
     }
     // The images in 32 bits a pixel: raster operations on a strip with a palette would work on
     // its colours' indices.
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof format.bmiHeader, info.bmWidth, -size, 1, 32, BI_RGB};
     void* bits = nullptr;
-    UniqueBitmap colourBitmap(
-        ::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueBitmap colourBitmap = CreateTopDownDib(info.bmWidth, size, &bits);
     UniqueDc source(::CreateCompatibleDC(nullptr));
     UniqueDc colour(::CreateCompatibleDC(nullptr));
     UniqueDc mask(::CreateCompatibleDC(nullptr));

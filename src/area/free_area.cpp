@@ -80,10 +80,7 @@ KeyEffect EffectOfKey(UINT message, WPARAM key) {
 }
 
 ScreenSnapshot TakeVirtualScreenSnapshot() {
-    const Rect bounds{
-        ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
-        ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-        ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const Rect bounds = VirtualScreenBounds();
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
     WindowDc screen = WindowDc::ForClient(nullptr);

@@ -10,7 +10,9 @@
 
 #include "core/capture_size.h"
 #include "core/units.h"
+#include "platform/dib.h"
 #include "platform/failure.h"
+#include "platform/monitors.h"
 #include "platform/system_library.h"
 
 namespace pw {
@@ -307,10 +309,8 @@ private:
 // window maximised across large monitors needs little memory for it.
 uint64_t ScreenFingerprint(RECT area) noexcept {
     constexpr int kBandRows = 256;
-    const RECT screen{
-        ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
-        ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-        ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const Rect bounds = VirtualScreenBounds();
+    const RECT screen{bounds.left, bounds.top, bounds.right, bounds.bottom};
     if (!::IntersectRect(&area, &area, &screen)) {
         return 0;
     }
@@ -318,12 +318,8 @@ uint64_t ScreenFingerprint(RECT area) noexcept {
     const int rows = std::min<int>(kBandRows, area.bottom - area.top);
     WindowDc source = WindowDc::ForClient(nullptr);
     UniqueDc memory(source ? ::CreateCompatibleDC(source.get()) : nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -rows, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    UniqueBitmap bitmap(
-        memory ? ::CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0)
-               : nullptr);
+    UniqueBitmap bitmap = CreateTopDownDib(width, rows, &bits);
     SelectObjectGuard select(memory.get(), bitmap.get());
     if (!bitmap || !select.Selected()) {
         return 0;

@@ -61,6 +61,13 @@ std::vector<MonitorArea> CollectMonitors(bool ownScaling) {
 
 }  // namespace
 
+Rect VirtualScreenBounds() {
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 std::vector<MonitorArea> SystemMonitorLayout::Monitors() const {
     return CollectMonitors(true);
 }

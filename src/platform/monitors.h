@@ -26,4 +26,7 @@ public:
     [[nodiscard]] std::vector<MonitorArea> MonitorsAtSystemDpi() const override;
 };
 
+// The virtual screen's rectangle: every monitor's together, in its pixels.
+[[nodiscard]] Rect VirtualScreenBounds();
+
 }  // namespace pw

@@ -49,6 +49,9 @@ magnifier_differs() {
   differ "$SCRATCH/magnifier-now.png" "$SCRATCH/magnifier-before.png"
 }
 
+# Whether the X input focus, where keys go, is the snapshot's window (titled Pixelwren).
+snapshot_has_keys() { [[ $(xdotool getwindowname "$(xdotool getwindowfocus)" 2>/dev/null) == Pixelwren ]]; }
+
 arm() {  # [menu]: by the Capture menu's access keys, otherwise by a posted command
   MAIN_RECT=$(rect_of "$MAIN")
   screen_to "$SCRATCH/before.png"
@@ -66,7 +69,6 @@ arm() {  # [menu]: by the Capture menu's access keys, otherwise by a posted comm
   wait_until 5 snapshot_has_keys || fail "the snapshot does not have the keyboard"
   sleep 0.2
 }
-snapshot_has_keys() { [[ $(xdotool getwindowname "$(xdotool getwindowfocus)" 2>/dev/null) == Pixelwren ]]; }
 
 landed() {  # the case is over: snapshot gone, window back, nothing left on the screen
   drv wait-state "$SNAPSHOT" hidden 5000 || fail "$1: the snapshot window is still there"
