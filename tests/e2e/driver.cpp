@@ -219,6 +219,10 @@ bool LoadGrab(Grab& grab, const std::wstring& path) {
 COLORREF g_backdropColour = 0;
 DWORD g_paintDelayMs = 0;
 int g_paints = 0;
+// A plain backdrop as big as the screen stands in for the desktop: it stays beneath every
+// other window. Wine activates even a no-activate window when the active one goes, and so
+// once in a while raised it over the smaller backdrops a test had put on it.
+bool g_keepAtBottom = false;
 
 LRESULT CALLBACK BackdropProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -239,6 +243,11 @@ LRESULT CALLBACK BackdropProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
             ::SetWindowTextW(hwnd, title.c_str());
             return 0;
         }
+        case WM_WINDOWPOSCHANGING:
+            if (g_keepAtBottom) {
+                reinterpret_cast<WINDOWPOS*>(lParam)->hwndInsertAfter = HWND_BOTTOM;
+            }
+            return 0;
         case WM_APP:  // a new colour, painted wherever the window is visible now
             g_backdropColour = static_cast<COLORREF>(wParam);
             ::InvalidateRect(hwnd, nullptr, FALSE);
@@ -270,6 +279,8 @@ int Backdrop(const std::vector<std::wstring>& a) {
     // A plain backdrop is scenery: it never becomes active. A slow painter that did would
     // take the X input focus under Wine late, after the window the test types into.
     const DWORD exStyle = framed ? 0 : WS_EX_NOACTIVATE;
+    g_keepAtBottom = !framed && x <= 0 && y <= 0 && w >= ::GetSystemMetrics(SM_CXSCREEN) &&
+                     h >= ::GetSystemMetrics(SM_CYSCREEN);
     HWND hwnd = ::CreateWindowExW(exStyle, wc.lpszClassName, L"pwdriver backdrop", style, x, y, w, h, nullptr,
                                   nullptr, wc.hInstance, nullptr);
     if (hwnd == nullptr) {
@@ -381,6 +392,21 @@ int Run(const std::vector<std::wstring>& a) {
         Print("active " + FromHwnd(info.hwndActive) + " focus " + FromHwnd(info.hwndFocus) + " capture " +
               FromHwnd(info.hwndCapture) + " menu " + FromHwnd(info.hwndMenuOwner) + " flags " +
               std::to_string(info.flags));
+        return 0;
+    }
+    if (cmd == L"windows") {
+        // The shown top-level windows, top to bottom, with the active one marked: what a
+        // failure's screen shot is stacked from.
+        const HWND active = ::GetForegroundWindow();
+        for (HWND w = ::GetTopWindow(nullptr); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) {
+            RECT r{};
+            wchar_t title[64] = L"";
+            if (!::IsWindowVisible(w) || !::GetWindowRect(w, &r)) {
+                continue;
+            }
+            ::GetWindowTextW(w, title, 64);
+            Print(FromHwnd(w) + (w == active ? " * " : "   ") + RectText(r) + " " + Utf8(title));
+        }
         return 0;
     }
     if (cmd == L"foreground") {

@@ -26,6 +26,10 @@ STARTED_PIDS=()
 
 cleanup() {
   local pid
+  # A test that ends mid-chord or mid-drag must not leave the key or button down in the X
+  # server: the next test on this screen would type with Alt held.
+  xdotool keyup alt shift ctrl 2>/dev/null || true
+  xdotool mouseup 1 2>/dev/null || true
   for pid in "${STARTED_PIDS[@]}"; do
     kill "$pid" 2>/dev/null || true
   done
@@ -41,6 +45,8 @@ fail() {
   local focus; focus=$(xdotool getwindowfocus 2>/dev/null) || true
   echo "X focus: $focus $(xwininfo -id "$focus" 2>/dev/null | grep -i 'window id')" >&2
   xwininfo -root -tree 2>/dev/null | grep -v 'has no name): ()' | head -30 >&2
+  echo "shown windows, top first (* active):" >&2
+  timeout 10 wine "$PIXELWREN_DRIVER" windows 9>&- 2>&1 | tr -d '\r' | head -20 >&2 || true
   if command -v import >/dev/null; then
     import -window root "$SCRATCH/../pixelwren-e2e-failure.png" 2>/dev/null &&
       echo "screen at failure: $SCRATCH/../pixelwren-e2e-failure.png" >&2
