@@ -219,10 +219,6 @@ bool LoadGrab(Grab& grab, const std::wstring& path) {
 COLORREF g_backdropColour = 0;
 DWORD g_paintDelayMs = 0;
 int g_paints = 0;
-// A plain backdrop as big as the screen stands in for the desktop: it stays beneath every
-// other window. Wine activates even a no-activate window when the active one goes, and so
-// once in a while raised it over the smaller backdrops a test had put on it.
-bool g_keepAtBottom = false;
 
 LRESULT CALLBACK BackdropProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -243,11 +239,6 @@ LRESULT CALLBACK BackdropProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
             ::SetWindowTextW(hwnd, title.c_str());
             return 0;
         }
-        case WM_WINDOWPOSCHANGING:
-            if (g_keepAtBottom) {
-                reinterpret_cast<WINDOWPOS*>(lParam)->hwndInsertAfter = HWND_BOTTOM;
-            }
-            return 0;
         case WM_APP:  // a new colour, painted wherever the window is visible now
             g_backdropColour = static_cast<COLORREF>(wParam);
             ::InvalidateRect(hwnd, nullptr, FALSE);
@@ -275,12 +266,16 @@ int Backdrop(const std::vector<std::wstring>& a) {
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = L"PwDriverBackdrop";
     ::RegisterClassExW(&wc);
-    const DWORD style = framed ? WS_OVERLAPPEDWINDOW : WS_POPUP;
-    // A plain backdrop is scenery: it never becomes active. A slow painter that did would
-    // take the X input focus under Wine late, after the window the test types into.
+    // A plain backdrop is scenery, not to become active: a slow painter that did would take
+    // the X input focus under Wine late, after the window the test types into. Wine activates
+    // even a no-activate window when the active one goes, though, and activating raises it:
+    // now and then the screen-sized backdrop came up over the smaller ones a test had put on
+    // it, in the windows' order, on the screen or both. Wine never activates a disabled window,
+    // and scenery takes no input anyway.
     const DWORD exStyle = framed ? 0 : WS_EX_NOACTIVATE;
-    g_keepAtBottom = !framed && x <= 0 && y <= 0 && w >= ::GetSystemMetrics(SM_CXSCREEN) &&
-                     h >= ::GetSystemMetrics(SM_CYSCREEN);
+    const bool screenSized = !framed && x <= 0 && y <= 0 && w >= ::GetSystemMetrics(SM_CXSCREEN) &&
+                             h >= ::GetSystemMetrics(SM_CYSCREEN);
+    const DWORD style = framed ? WS_OVERLAPPEDWINDOW : WS_POPUP | (screenSized ? WS_DISABLED : 0);
     HWND hwnd = ::CreateWindowExW(exStyle, wc.lpszClassName, L"pwdriver backdrop", style, x, y, w, h, nullptr,
                                   nullptr, wc.hInstance, nullptr);
     if (hwnd == nullptr) {
